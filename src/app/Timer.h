@@ -1,0 +1,75 @@
+#pragma once
+// Timers with an interval in milliseconds, an enable switch and a tick handler. Interval 0 never
+// ticks; enabling an enabled timer keeps its countdown; changing the interval of an enabled timer
+// restarts the countdown; disabling stops it. A Clock makes timers: QtClock over QTimer for the
+// program, ManualClock for tests, where advance() runs every due tick in time order.
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class Timer {
+public:
+    virtual ~Timer() = default;
+    virtual void setInterval(int ms) = 0;
+    virtual int interval() const = 0;
+    virtual void setEnabled(bool on) = 0;
+    virtual bool isEnabled() const = 0;
+    void setTickHandler(std::function<void()> handler) { tick_ = std::move(handler); }
+    const QString& name() const { return name_; }
+
+protected:
+    explicit Timer(QString name) : name_(std::move(name)) {}
+    void fire() {
+        if (tick_)
+            tick_();
+    }
+
+private:
+    QString name_;
+    std::function<void()> tick_;
+};
+
+// The largest interval a timer accepts; larger requests are clamped to it.
+inline constexpr int kMaxTimerInterval = 0x7FFFFFFF;
+int clampTimerInterval(int64_t ms);
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::unique_ptr<Timer> createTimer(const QString& name, int intervalMs) = 0;
+    // Milliseconds since the clock was made.
+    virtual int64_t nowMs() const = 0;
+};
+
+class ManualTimer;
+
+class ManualClock : public Clock {
+public:
+    ~ManualClock() override;
+    std::unique_ptr<Timer> createTimer(const QString& name, int intervalMs) override;
+    int64_t nowMs() const override { return now_; }
+    // Moves time forward by ms, running every tick that falls due on the way, earliest first;
+    // ticks due at the same moment run in the order the timers were made.
+    void advance(int64_t ms);
+
+private:
+    friend class ManualTimer;
+    void forget(ManualTimer* t);
+    int64_t now_ = 0;
+    uint64_t made_ = 0;
+    std::vector<ManualTimer*> timers_;
+};
+
+class QtClock : public Clock {
+public:
+    QtClock();
+    std::unique_ptr<Timer> createTimer(const QString& name, int intervalMs) override;
+    int64_t nowMs() const override;
+
+private:
+    int64_t startedNs_;
+};

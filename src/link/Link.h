@@ -1,0 +1,52 @@
+#pragma once
+// The Modbus master's link: send() writes the outstanding request, the Timer4 poll collects the
+// answer with the collector of the mode, and complete answers go to the handler registered for
+// the outstanding request kind. The link knows no subsystem: handlers register themselves.
+
+#include "app/ProgramSettings.h"
+#include "link/Answer.h"
+#include "link/RtuRequest.h"
+
+#include <QString>
+#include <functional>
+#include <map>
+
+class SerialPort;
+class Timer;
+class MessageBoxes;
+
+// What the link reads and writes in the main window.
+class LinkWindow {
+public:
+    virtual ~LinkWindow() = default;
+    virtual QString modbusAddressText() const = 0;         // txt_Modbus_adress
+    virtual void setAlarmCaption(const QString& text) = 0; // lbl_Alarm
+    virtual void setReceiveBoxText(const QString& text) = 0; // txt_empfang
+    virtual QString receiveBoxText() const = 0;
+    // The values of a sender row as its controls hold them, for request kind 12.
+    virtual SenderRowValues senderRowValues(int row) const = 0;
+};
+
+class Link {
+public:
+    using AnswerHandler = std::function<void(const Answer&)>;
+
+    Link(ProgramSettings& settings, SerialPort& MSComm1, Timer& Timer4, Timer& Timer5,
+         LinkWindow& window, MessageBoxes& messages);
+
+    // Arms Timer5, then writes the frame of the outstanding request (ASCII from RequestText,
+    // RTU built per kind). Values that cannot be framed are refused with a message and nothing
+    // is written.
+    void send();
+    // Timer4 tick: collects when the port holds received bytes.
+    void Timer4_Timer();
+    // Runs the collector of the mode over what the port holds.
+    void ReceiveAnswer();
+    // The handler of a request kind; a kind without one only ends the time-out.
+    void setAnswerHandler(int32_t requestKind, AnswerHandler handler);
+    // Empties the RTU receive state (ReceiveBuffer[0..2], ReceiveCount, txt_empfang).
+    void resetReceiveState();
+    // ExpectedLength of the RTU collector; set to 0 whenever the port settings are applied.
+    void setExpectedLength(int16_t length);
+    int16_t expectedLength() const;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// The RTU request bytes of each request kind, built from the program settings and the window's
+// fields as they are when send() runs. A pure function of its inputs.
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <variant>
+
+// A sender row's controls: Combo1's list index (-1 none; 0, 1, 2 are ORG 5, 6, 7) and the
+// decimal texts of txt_snd_data_1..4 and txt_snd_status.
+struct SenderRowValues {
+    int orgIndex = 0;
+    QString data1, data2, data3, data4, status;
+};
+
+struct RtuRequestInputs {
+    QString addressText; // txt_Modbus_adress, decimal
+    int32_t RegisterCounter = 0;
+    int32_t CurrentRow = 0;
+    QString LearnOrgText;
+    QString LearnIdText;
+    int32_t InversionValue = 0;
+    int32_t ResponseTime = 0;
+    int32_t SenderRow = 0;
+    int32_t TransmitRow = 0;
+    SenderRowValues sender; // the row SenderRow names, for kind 12
+};
+
+// Why a request cannot be framed; the text is shown to the user.
+struct RequestRefused {
+    QString reason;
+};
+// No bytes for this kind (0, 11, unknown): nothing is written and nothing is said.
+struct NoRequest {};
+
+using RtuBuildResult = std::variant<QByteArray, RequestRefused, NoRequest>;
+
+// Request bytes before the CRC.
+RtuBuildResult buildRtuRequest(int32_t requestKind, const RtuRequestInputs& in);

@@ -1,0 +1,47 @@
+#pragma once
+// The one serial port of the tool (the control the main window calls MSComm1): exactly the
+// properties the tool uses. Failures of CommPort, Settings and PortOpen throw PortError.
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+enum class InputMode { Text = 0, Binary = 1 };
+
+struct PortError {
+    int number = 0;     // QSerialPort::SerialPortError value, e.g. 1 device not found
+    QString reason;     // the facility's text, for the user
+    QString devicePath; // the device the port number resolved to
+};
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    virtual int CommPort() const = 0;
+    virtual void setCommPort(int n) = 0;
+    virtual QString Settings() const = 0;
+    virtual void setSettings(const QString& text) = 0;
+    virtual bool PortOpen() const = 0;
+    virtual void setPortOpen(bool open) = 0;
+    virtual InputMode inputMode() const = 0;
+    virtual void setInputMode(InputMode mode) = 0;
+    // Bytes received and not yet taken.
+    virtual int InBufferCount() = 0;
+    // Takes everything received: bytes in binary mode, Latin-1 text in text mode.
+    virtual QByteArray Input() = 0;
+    // Writes one frame to the line in one call.
+    virtual void Output(const QByteArray& bytes) = 0;
+
+    // Called once when the open device fails or vanishes; the port is closed by then.
+    void setDeviceLostHandler(std::function<void(const PortError&)> h) { lost_ = std::move(h); }
+
+protected:
+    void reportDeviceLost(const PortError& e) {
+        if (lost_)
+            lost_(e);
+    }
+
+private:
+    std::function<void(const PortError&)> lost_;
+};
