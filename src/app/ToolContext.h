@@ -9,6 +9,7 @@
 #include <QString>
 
 class Answer;
+class Clock;
 class Link;
 class MessageBoxes;
 class QWidget;
@@ -85,6 +86,7 @@ public:
 
 struct ToolContext {
     ProgramSettings& settings;
+    Clock& clock; // makes the timers of the windows
     Link& link;
     MainTimers& timers;
     MessageBoxes& messages;
