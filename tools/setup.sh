@@ -33,7 +33,7 @@ build() { # dir, cmake options...
 case "$what" in
 run)
     build build
-    export QRX_SETTINGS_FILE=${QRX_SETTINGS_FILE:-$root/demo/demo-settings.reg}
+    export QRX_SETTINGS_FILE=${QRX_SETTINGS_FILE:-$root/build/demo-settings.reg}
     exec ./build/qrx-config
     ;;
 test)

@@ -16,7 +16,8 @@ public:
 
 class QtMessageBoxes : public MessageBoxes {
 public:
-    explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit QtMessageBoxes(QWidget* parent = nullptr)
+        : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     // A timer that repeats a message at every tick must not pile up boxes: while a box with a
     // text is open, the same text is not shown again.

@@ -31,14 +31,14 @@ inline constexpr int kSenderRows = 8;
 inline constexpr int kReceiveBufferSize = 51;
 
 struct ProgramSettings {
-    uint8_t PortNumber = 0;    // 1..29, "COM1" is 1
-    QString BaudText;          // "1200" .. "115200"
-    QString ParityLetter;      // "N", "E" or "O"
-    QString DataBitsText;      // "7" ASCII, "8" RTU
-    QString StopBitsText;      // "2" with no parity, "1" otherwise
-    bool PortIsOpen = false;   // the user's open/close choice
-    QString ModeText;          // "ASCII" or "RTU"; the start value frames as neither
-    QString RequestText;       // outstanding request as upper-case hex, address first, no framing
+    uint8_t PortNumber = 0;  // 1..29, "COM1" is 1
+    QString BaudText;        // "1200" .. "115200"
+    QString ParityLetter;    // "N", "E" or "O"
+    QString DataBitsText;    // "7" ASCII, "8" RTU
+    QString StopBitsText;    // "2" with no parity, "1" otherwise
+    bool PortIsOpen = false; // the user's open/close choice
+    QString ModeText;        // "ASCII" or "RTU"; the start value frames as neither
+    QString RequestText;     // outstanding request as upper-case hex, address first, no framing
     int32_t RequestKind = RequestKinds::None;
     int16_t RegisterCounter = 0; // next block of the table read, or the block a write addresses
     int16_t CurrentRow = 0;      // sensor row of the current learn-in, deletion or inversion
@@ -56,9 +56,9 @@ struct ProgramSettings {
     bool SingleRead = false;       // the running table read is a single pass
     QString AnswerText;            // ASCII: the answer collected so far, then the answer
     std::array<uint8_t, kReceiveBufferSize> ReceiveBuffer{}; // RTU: the bytes collected so far
-    uint8_t ReceiveCount = 0;                                 // never above 51
-    QString LanguageCode;                                     // "1031" or "1033"
-    QString HelpDocument;                                     // begins with a backslash
+    uint8_t ReceiveCount = 0;                                // never above 51
+    QString LanguageCode;                                    // "1031" or "1033"
+    QString HelpDocument;                                    // begins with a backslash
     QString InstallPath;
     QMap<int, QString> Texts; // localised message texts by number
 };

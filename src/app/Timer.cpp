@@ -13,7 +13,10 @@ int clampTimerInterval(int64_t ms) {
 class ManualTimer : public Timer {
 public:
     ManualTimer(ManualClock& clock, const QString& name, int interval, uint64_t order)
-        : Timer(name), clock_(&clock), interval_(clampTimerInterval(interval)), order_(order) {}
+        : Timer(name)
+        , clock_(&clock)
+        , interval_(clampTimerInterval(interval))
+        , order_(order) {}
     ~ManualTimer() override {
         if (clock_)
             clock_->forget(this);
@@ -64,7 +67,9 @@ std::unique_ptr<Timer> ManualClock::createTimer(const QString& name, int interva
     return t;
 }
 
-void ManualClock::forget(ManualTimer* t) { std::erase(timers_, t); }
+void ManualClock::forget(ManualTimer* t) {
+    std::erase(timers_, t);
+}
 
 void ManualClock::advance(int64_t ms) {
     const int64_t target = now_ + std::max<int64_t>(ms, 0);
@@ -89,7 +94,9 @@ void ManualClock::advance(int64_t ms) {
 namespace {
 class QtTimer : public Timer {
 public:
-    QtTimer(const QString& name, int interval) : Timer(name), interval_(clampTimerInterval(interval)) {
+    QtTimer(const QString& name, int interval)
+        : Timer(name)
+        , interval_(clampTimerInterval(interval)) {
         timer_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer_, &QTimer::timeout, [this] { fire(); });
     }
@@ -130,10 +137,13 @@ int64_t monotonicNs() {
 }
 } // namespace
 
-QtClock::QtClock() : startedNs_(monotonicNs()) {}
+QtClock::QtClock()
+    : startedNs_(monotonicNs()) {}
 
 std::unique_ptr<Timer> QtClock::createTimer(const QString& name, int intervalMs) {
     return std::make_unique<QtTimer>(name, intervalMs);
 }
 
-int64_t QtClock::nowMs() const { return (monotonicNs() - startedNs_) / 1000000; }
+int64_t QtClock::nowMs() const {
+    return (monotonicNs() - startedNs_) / 1000000;
+}

@@ -22,7 +22,8 @@ public:
     const QString& name() const { return name_; }
 
 protected:
-    explicit Timer(QString name) : name_(std::move(name)) {}
+    explicit Timer(QString name)
+        : name_(std::move(name)) {}
     void fire() {
         if (tick_)
             tick_();

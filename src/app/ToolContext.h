@@ -29,11 +29,11 @@ struct MainTimers {
 class MainWindowAccess {
 public:
     virtual ~MainWindowAccess() = default;
-    virtual QWidget* ownerWindow() = 0;                 // owner of modal windows
-    virtual QString modbusAddressText() const = 0;      // txt_Modbus_adress
-    virtual QString deviceTypeText() const = 0;         // txt_devType
-    virtual void ShowMsgWindow() = 0;                   // status window: ShowMsg, then show
-    virtual void CloseStatusWindow() = 0;               // status window's CloseWindow
+    virtual QWidget* ownerWindow() = 0;            // owner of modal windows
+    virtual QString modbusAddressText() const = 0; // txt_Modbus_adress
+    virtual QString deviceTypeText() const = 0;    // txt_devType
+    virtual void ShowMsgWindow() = 0;              // status window: ShowMsg, then show
+    virtual void CloseStatusWindow() = 0;          // status window's CloseWindow
     // Reads the stored settings again, fills LanguageCode, InstallPath, HelpDocument and
     // Texts, and tells whether the window should take its English texts.
     virtual bool LocaliseWindow(int windowNumber) = 0;
@@ -52,8 +52,8 @@ public:
     virtual void decodeRow(int row, const Answer& answer, bool withTime) = 0;
     // Background of txt_data_2(row): light grey when data byte 1 is inverted, white otherwise.
     virtual void setInversionShade(int row, bool inverted) = 0;
-    virtual bool readChecked() const = 0;         // chk_read
-    virtual void setReadChecked(bool on) = 0;     // runs chk_read's click handler on a change
+    virtual bool readChecked() const = 0;     // chk_read
+    virtual void setReadChecked(bool on) = 0; // runs chk_read's click handler on a change
 };
 
 // The data-byte scaling frame (sensors/ implements).

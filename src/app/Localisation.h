@@ -1,0 +1,31 @@
+#pragma once
+// The language and installation directory come from the stored settings at every window load;
+// they choose the help document and fill the table of localised message texts.
+
+#include "app/ProgramSettings.h"
+
+#include <QString>
+#include <functional>
+
+// Reads a string value of a key under HKEY_LOCAL_MACHINE; empty when missing.
+using StoredSettingReader = std::function<QString(const QString& key, const QString& valueName)>;
+
+inline const QString kProductKey = "SOFTWARE\\Korvalund\\QRX-QTX-RS485-MODBUS\\";
+inline const QString kGermanHelp = "\\Doc\\QRX-QTX-RS485_MODBUS.pdf";
+inline const QString kEnglishHelp = "\\Doc\\QRX-QTX-RS485_MODBUS_engl.pdf";
+
+// Window numbers of the localisation.
+namespace Windows {
+inline constexpr int Main = 0;
+inline constexpr int Confirmation = 1;
+inline constexpr int About = 2;
+inline constexpr int Status = 3;
+inline constexpr int SensorSettings = 4;
+} // namespace Windows
+
+// Fills InstallPath, LanguageCode ("1031" unless the store says "1033"), HelpDocument and the
+// Texts entries of the language; true when window n takes its English texts.
+bool localiseSettings(ProgramSettings& settings, const StoredSettingReader& read, int window);
+
+// The help document's path: InstallPath + HelpDocument, backslashes as path separators.
+QString helpDocumentPath(const ProgramSettings& settings);

@@ -1,0 +1,60 @@
+#pragma once
+// The port settings frame: port, baud rate, parity, mode and open/close lists, the Modbus address
+// box, and chk_connected. One handler applies the whole selection to the program settings and
+// the port, opens or closes it and, after a successful open, starts the identification.
+
+#include <QGroupBox>
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class SerialPort;
+struct PortError;
+struct ToolContext;
+
+class ParameterFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    struct Hooks {
+        std::function<void(bool)> setResponseInputsEnabled; // txt_min_response, bt_set_response
+        std::function<void()> startIdentification;          // request kind 14
+        std::function<void()> unlockReceiveBox;             // txt_empfang editable
+        std::function<void(int16_t)> setExpectedLength;     // the RTU collector's
+    };
+
+    explicit ParameterFrame(QWidget* parent = nullptr);
+    void attach(ToolContext& ctx, SerialPort& MSComm1, Hooks hooks);
+
+    // The window load's selections, in order: COM3, the baud and parity of the record, ASCII,
+    // open or close; each runs Combo_Port_Click as a user's selection does.
+    void selectStartEntries();
+    void Combo_Port_Click();
+    void chk_connected_Click();
+    QCheckBox* connectedBox() const { return chk_connected; }
+    QString modbusAddressText() const;
+    QComboBox* list(int index) const; // Combo_Port 0, 1, 2, 5, 6
+
+private:
+    void applySelection();
+    void applyToPort();
+    void failurePath(const PortError& e);
+    void lockForOpenState(bool open);
+    void checkAddressRange();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    ToolContext* ctx_ = nullptr;
+    SerialPort* port_ = nullptr;
+    Hooks hooks_;
+    bool inFailurePath_ = false;
+    QComboBox* portList_;
+    QComboBox* baudList_;
+    QComboBox* parityList_;
+    QComboBox* modeList_;
+    QComboBox* openList_;
+    QLineEdit* txt_Modbus_adress;
+    QCheckBox* chk_connected;
+    std::array<QLabel*, 5> lbl_parameter{};
+};
