@@ -1,0 +1,143 @@
+#include "app/StoredSettings.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace {
+
+QString decodeFile(const QByteArray& bytes) {
+    // regedit writes UTF-16LE with a byte order mark; hand-written files are UTF-8
+    if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE) {
+        const qsizetype units = (bytes.size() - 2) / 2;
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), units);
+    }
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
+    return QString::fromUtf8(bytes);
+}
+
+// Lines with continuations (a hex value's trailing backslash) joined.
+QStringList logicalLines(const QString& text) {
+    QStringList out;
+    QString pending;
+    for (QString line : text.split('\n')) {
+        line = line.trimmed();
+        pending += line;
+        const bool continues = pending.endsWith('\\') && pending.contains("=hex");
+        if (continues) {
+            pending.chop(1);
+            continue;
+        }
+        out << pending;
+        pending.clear();
+    }
+    if (!pending.isEmpty())
+        out << pending;
+    return out;
+}
+
+// Reads a quoted string with \\ and \" escapes starting at text[pos] == '"'; pos moves past it.
+bool readQuoted(const QString& text, qsizetype& pos, QString& out) {
+    if (pos >= text.size() || text[pos] != '"')
+        return false;
+    out.clear();
+    for (++pos; pos < text.size(); ++pos) {
+        const QChar c = text[pos];
+        if (c == '"') {
+            ++pos;
+            return true;
+        }
+        if (c == '\\' && pos + 1 < text.size())
+            ++pos;
+        out += text[pos];
+    }
+    return false;
+}
+
+QString hexUtf16(const QString& list) {
+    QByteArray bytes;
+    for (const QString& part : list.split(',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const uint v = part.trimmed().toUInt(&ok, 16);
+        if (!ok || v > 0xFF)
+            return {};
+        bytes.append(char(v));
+    }
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
+                              bytes.size() / 2);
+}
+
+QString normalizedKey(QString key) {
+    key = key.trimmed();
+    while (key.endsWith('\\'))
+        key.chop(1);
+    return key;
+}
+
+struct ValueLine {
+    QString name;
+    QString text; // empty for a value that is not a string
+};
+
+bool parseValueLine(const QString& line, ValueLine& v) {
+    qsizetype pos = 0;
+    if (line.startsWith('@')) {
+        v.name.clear();
+        pos = 1;
+    } else if (!readQuoted(line, pos, v.name)) {
+        return false;
+    }
+    while (pos < line.size() && line[pos].isSpace())
+        ++pos;
+    if (pos >= line.size() || line[pos] != '=')
+        return false;
+    const QString data = line.mid(pos + 1).trimmed();
+    v.text.clear();
+    if (data.startsWith('"')) {
+        qsizetype p = 0;
+        return readQuoted(data, p, v.text);
+    }
+    if (data.startsWith("hex(1):", Qt::CaseInsensitive))
+        v.text = hexUtf16(data.mid(7));
+    return true; // dword:, hex:, "-" and others: present but not a string
+}
+
+} // namespace
+
+QString storedSettingsPath() {
+    const QByteArray env = qgetenv("QRX_SETTINGS_FILE");
+    return env.isEmpty() ? QStringLiteral("/etc/korvalund/qrx-qtx-rs485-modbus.reg")
+                         : QString::fromLocal8Bit(env);
+}
+
+QString ReadStoredSettingFrom(const QByteArray& fileBytes, const QString& key,
+                              const QString& valueName) {
+    const QString wantedKey = "HKEY_LOCAL_MACHINE\\" + normalizedKey(key);
+    const QString wantedName = valueName == "@" ? QString() : valueName;
+    bool inKey = false;
+    QString found;
+    for (const QString& line : logicalLines(decodeFile(fileBytes))) {
+        if (line.isEmpty() || line.startsWith(';'))
+            continue;
+        if (line.startsWith('[')) {
+            const qsizetype end = line.lastIndexOf(']');
+            inKey =
+                end > 1 &&
+                normalizedKey(line.mid(1, end - 1)).compare(wantedKey, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        ValueLine v;
+        if (inKey && parseValueLine(line, v) &&
+            v.name.compare(wantedName, Qt::CaseInsensitive) == 0)
+            found = v.text; // a later line for the same value wins
+    }
+    const qsizetype nul = found.indexOf(QChar(0));
+    return nul >= 0 ? found.left(nul) : found;
+}
+
+QString ReadStoredSetting(const QString& key, const QString& valueName) {
+    QFile file(storedSettingsPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return ReadStoredSettingFrom(file.read(1 << 20), key, valueName);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The serial port over a real device (QSerialPort). A port number resolves to a device path
+// through the resolver given at construction.
+
+#include "link/LineSettings.h"
+#include "link/SerialPort.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <functional>
+
+class DevicePort : public SerialPort {
+public:
+    using PathResolver = std::function<QString(int commPort)>;
+    explicit DevicePort(PathResolver resolver);
+    ~DevicePort() override;
+
+    int CommPort() const override { return commPort_; }
+    void setCommPort(int n) override { commPort_ = n; }
+    QString Settings() const override { return settings_.text(); }
+    void setSettings(const QString& text) override;
+    bool PortOpen() const override { return device_.isOpen(); }
+    void setPortOpen(bool open) override;
+    InputMode inputMode() const override { return mode_; }
+    void setInputMode(InputMode mode) override { mode_ = mode; }
+    int InBufferCount() override;
+    QByteArray Input() override;
+    void Output(const QByteArray& bytes) override;
+
+private:
+    void applySettings();
+    void onError(QSerialPort::SerialPortError error);
+    void closeAfterLoss();
+
+    PathResolver resolver_;
+    QSerialPort device_;
+    QObject guard_; // context of the queued close: it dies with the port
+    int commPort_ = 1;
+    LineSettings settings_;
+    InputMode mode_ = InputMode::Text;
+    bool lossPending_ = false;
+};
