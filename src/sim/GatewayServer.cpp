@@ -1,0 +1,61 @@
+#include "sim/GatewayServer.h"
+
+void GatewayServer::setMode(LineMode m) {
+    mode_ = m;
+    rtu_ = {};
+    ascii_ = {};
+}
+
+std::vector<ServedExchange> GatewayServer::receive(const QByteArray& bytes, int64_t nowMs) {
+    model_.advanceTo(nowMs);
+    std::vector<SlaveFrame> frames = mode_ == LineMode::Rtu ? rtu_.feed(bytes) : ascii_.feed(bytes);
+    if (mode_ == LineMode::Rtu) {
+        // the tool writes a whole frame at once: the silence after it ends an unknown function's
+        // frame
+        for (SlaveFrame& f : rtu_.silence())
+            frames.push_back(f);
+    }
+    std::vector<ServedExchange> out;
+    for (const SlaveFrame& f : frames)
+        out.push_back(serve(f));
+    return out;
+}
+
+ServedExchange GatewayServer::serve(const SlaveFrame& f) {
+    ServedExchange x;
+    x.request = f.request;
+    x.requestCheckOk = f.checkOk;
+    if (!f.checkOk || faults_.silent)
+        return x;
+    ++requests_;
+    if (faults_.lostAt > 0 && requests_ >= faults_.lostAt) {
+        x.deviceLost = true;
+        return x;
+    }
+    std::optional<QByteArray> answer = model_.handle(f.request);
+    if (!answer)
+        return x;
+    ++answered_;
+    if (hits(faults_.dropEvery, answered_))
+        return x;
+    if (hits(faults_.exceptionEvery, answered_)) {
+        QByteArray e = answer->left(2);
+        e[1] = char(uint8_t(e[1]) | 0x80);
+        e.append(char(0x04));
+        answer = e;
+    }
+    x.answer = *answer;
+    QByteArray frame =
+        mode_ == LineMode::Rtu ? RtuSlaveFramer::frame(*answer) : AsciiSlaveFramer::frame(*answer);
+    if (hits(faults_.corruptEvery, answered_)) {
+        const int i = mode_ == LineMode::Rtu ? frame.size() - 1 : frame.size() - 3;
+        frame[i] =
+            char(mode_ == LineMode::Rtu ? uint8_t(frame[i]) ^ 0x5A : (frame[i] == '0' ? '1' : '0'));
+    }
+    QByteArray noise;
+    for (int i = 0; i < faults_.noiseBytes; ++i)
+        noise.append(char(mode_ == LineMode::Rtu ? 0 : 'x')); // 0x00 / 'x': never a frame start
+    x.answerFrame = noise + frame;
+    x.delayMs = model_.responseTimeMs() + faults_.lateMs;
+    return x;
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The gateway behind a line: takes the request bytes as they arrive, frames and checks them, lets
+// the model answer and applies the fault plan. Shared by the in-process port and qrx-gateway-sim.
+
+#include "sim/Faults.h"
+#include "sim/GatewayModel.h"
+#include "sim/SlaveFraming.h"
+
+#include <functional>
+#include <random>
+
+enum class LineMode { Ascii, Rtu };
+
+struct ServedExchange {
+    QByteArray request; // request bytes without check (empty when undecodable)
+    bool requestCheckOk = false;
+    QByteArray answerFrame; // full frame on the line, noise first; empty: no answer
+    QByteArray answer;      // answer bytes without check
+    int delayMs = 0;        // time from the request's end to the answer's start
+    bool deviceLost = false;
+};
+
+class GatewayServer {
+public:
+    GatewayServer(GatewayModel& model, FaultPlan faults, uint32_t seed = 1)
+        : model_(model)
+        , faults_(faults)
+        , rng_(seed) {}
+    void setMode(LineMode m);
+    LineMode mode() const { return mode_; }
+    // Bytes that arrived by nowMs; one exchange per complete frame.
+    std::vector<ServedExchange> receive(const QByteArray& bytes, int64_t nowMs);
+    GatewayModel& model() { return model_; }
+
+private:
+    ServedExchange serve(const SlaveFrame& f);
+
+    GatewayModel& model_;
+    FaultPlan faults_;
+    std::mt19937 rng_;
+    LineMode mode_ = LineMode::Rtu;
+    RtuSlaveFramer rtu_;
+    AsciiSlaveFramer ascii_;
+    int answered_ = 0;
+    int requests_ = 0;
+};

@@ -1,0 +1,100 @@
+#include "sim/SimulatedGatewayPort.h"
+
+#include <algorithm>
+
+SimulatedGatewayPort::SimulatedGatewayPort(Clock& clock, std::unique_ptr<GatewayModel> model,
+                                           FaultPlan faults)
+    : clock_(clock)
+    , model_(std::move(model))
+    , server_(*model_, faults) {
+    server_.setMode(settings_.dataBits == 7 ? LineMode::Ascii : LineMode::Rtu);
+}
+
+void SimulatedGatewayPort::setCommPort(int n) {
+    if (open_)
+        throw PortError{8, "Port is open", "simulator"};
+    if (n < 1 || n > 255)
+        throw PortError{1, "No such port", "simulator"};
+    port_ = n;
+}
+
+void SimulatedGatewayPort::setSettings(const QString& text) {
+    const std::optional<LineSettings> s = parseLineSettings(text);
+    if (!s)
+        throw PortError{7, "Invalid line settings: " + text, "simulator"};
+    settings_ = *s;
+    server_.setMode(s->dataBits == 7 ? LineMode::Ascii : LineMode::Rtu);
+}
+
+void SimulatedGatewayPort::setPortOpen(bool open) {
+    if (open && lost_)
+        throw PortError{1, "Device not found", "simulator"};
+    open_ = open;
+    pending_.clear();
+    received_.clear();
+}
+
+void SimulatedGatewayPort::collectDue() {
+    const double now = nowUs();
+    while (!pending_.empty() && pending_.front().first <= now) {
+        received_.append(pending_.front().second);
+        pending_.pop_front();
+    }
+}
+
+int SimulatedGatewayPort::InBufferCount() {
+    if (!open_)
+        return 0;
+    model_->advanceTo(clock_.nowMs());
+    collectDue();
+    return int(received_.size());
+}
+
+QByteArray SimulatedGatewayPort::Input() {
+    InBufferCount();
+    QByteArray out;
+    out.swap(received_);
+    return out;
+}
+
+void SimulatedGatewayPort::Output(const QByteArray& bytes) {
+    if (!open_)
+        throw PortError{13, "Port not open", "simulator"};
+    const double charUs = settings_.characterMicros();
+    const double arrivedUs = nowUs() + bytes.size() * charUs;
+    // the model sees the request when its last byte is in, in whole milliseconds
+    const int64_t arrivedMs = int64_t(arrivedUs / 1000.0 + 0.999);
+    for (const ServedExchange& x : server_.receive(bytes, arrivedMs)) {
+        if (x.deviceLost) {
+            open_ = false;
+            lost_ = true;
+            pending_.clear();
+            received_.clear();
+            reportDeviceLost(PortError{1, "The device vanished", "simulator"});
+            return;
+        }
+        if (x.answerFrame.isEmpty())
+            continue;
+        double startUs = std::max(arrivedUs + x.delayMs * 1000.0, lineFreeUs_);
+        for (int i = 0; i < x.answerFrame.size(); ++i)
+            pending_.emplace_back(startUs + (i + 1) * charUs, x.answerFrame[i]);
+        lineFreeUs_ = pending_.back().first;
+    }
+}
+
+std::unique_ptr<GatewayModel> makeDemoModel(uint32_t seed) {
+    auto m = std::make_unique<GatewayModel>(1, GatewayVariant::Transceiver, seed);
+    m->learnSensor(0, 0x05, 0x0021A3F1); // rocker switch
+    m->learnSensor(1, 0x06, 0x0081B220); // window contact
+    m->learnSensor(2, 0x07, 0x01834C17); // temperature sensor
+    m->learnSensor(5, 0x07, 0x01835D02); // humidity sensor
+    m->learnSensor(9, 0x05, 0x0021C488); // rocker switch
+    m->setSenderSlot(0, 0x05, 0xFF9A0000, {0x50, 0, 0, 0}, 0x30);
+    m->setSenderSlot(1, 0x06, 0xFF9A0001, {0x09, 0, 0, 0}, 0x00);
+    m->setSenderSlot(2, 0x07, 0xFF9A0002, {0x08, 0x28, 0x02, 0x87}, 0x30);
+    return m;
+}
+
+std::unique_ptr<SerialPort> makeDemoGateway(Clock& clock) {
+    return std::make_unique<SimulatedGatewayPort>(clock, makeDemoModel());
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The gateway's side of the two serial framings: requests cut out of the byte stream and checked,
+// answers framed. A frame with a bad CRC or LRC is reported with checkOk false and gets no answer.
+
+#include <QByteArray>
+#include <vector>
+
+struct SlaveFrame {
+    QByteArray request; // address, function, data; no check
+    bool checkOk = false;
+};
+
+class RtuSlaveFramer {
+public:
+    // Appends bytes and returns every frame they complete.
+    std::vector<SlaveFrame> feed(const QByteArray& bytes);
+    // A silence on the line ends whatever was collected (an unknown function's frame).
+    std::vector<SlaveFrame> silence();
+    static QByteArray frame(const QByteArray& answer);
+
+private:
+    QByteArray buffer_;
+};
+
+class AsciiSlaveFramer {
+public:
+    std::vector<SlaveFrame> feed(const QByteArray& bytes);
+    static QByteArray frame(const QByteArray& answer);
+
+private:
+    QByteArray buffer_;
+};
