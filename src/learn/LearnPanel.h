@@ -3,12 +3,13 @@
 // bt_learn and bt_delete buttons, the answers to request kinds 2 (learn mode started) and 6
 // (one row's inversion flag), and the two windows they open.
 
+#include "learn/DeleteConfirmWindow.h"
+#include "learn/SensorSettingsWindow.h"
+
 #include <QObject>
 #include <QPointer>
 
 class Answer;
-class DeleteConfirmWindow;
-class SensorSettingsWindow;
 struct ToolContext;
 
 class LearnPanel : public QObject {
