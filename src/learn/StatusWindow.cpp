@@ -130,7 +130,6 @@ void StatusWindow::showModeless() {
         return;
     setWindowModality(Qt::NonModal);
     show();
-    raise();
 }
 
 bool StatusWindow::isShownNow() const {
