@@ -59,7 +59,7 @@ TEST_F(TableRead, SlotTwoShowsItsSensor) {
     s.gateway.setSlot(30, sensorSlot(0x07, 0x0180ABCD, {1, 2, 3, 4}, 0x8000));
     s.gateway.setSlot(40, sensorSlot(0x06, 0xFFFFFFFF, {0, 0, 0, 0}, 0xFFFF));
     s.table.setReadChecked(true);
-    runBlocks(5);
+    runBlocks(6);
     EXPECT_EQ(s.table.orgCaption(2), "05");
     EXPECT_EQ(s.table.idCaption(2), "00123456");
     const char* data[] = {"68", "51", "34", "17"};
