@@ -105,6 +105,8 @@ QWidget* SensorTablePanel::buildHalf(int firstRow) {
         auto* caption = new QLabel(kColumnCaptions[c], half);
         caption->setObjectName(QString("lbl_sensor_%1").arg(firstCaption + c));
         caption->setWordWrap(true);
+        if (c >= 3)
+            caption->setMaximumWidth(60); // "Data - Byte 0" in two lines keeps the half narrow
         caption->setAlignment(Qt::AlignCenter | Qt::AlignBottom);
         lbl_sensor[firstCaption + c] = caption;
         grid->addWidget(caption, 0, c);
@@ -126,11 +128,11 @@ QWidget* SensorTablePanel::buildHalf(int firstRow) {
         grid->addWidget(row.txt_org, line, 1);
         grid->addWidget(row.txt_id, line, 2);
         for (int k = 0; k < 4; ++k) {
-            row.txt_data[k] = valueBox(QString("txt_data_%1_%2").arg(k + 1).arg(r), 52, half);
+            row.txt_data[k] = valueBox(QString("txt_data_%1_%2").arg(k + 1).arg(r), 44, half);
             grid->addWidget(row.txt_data[k], line, 3 + k);
         }
         setBase(row.txt_data[1], kNotInverted);
-        row.txt_time = valueBox(QString("txt_time_%1").arg(r), 56, half);
+        row.txt_time = valueBox(QString("txt_time_%1").arg(r), 50, half);
         grid->addWidget(row.txt_time, line, 7);
         row.bt_learn = rowButton(QString("bt_learn_%1").arg(r), "+", "learn-in sensor-ID ", half);
         row.bt_delete = rowButton(QString("bt_delete_%1").arg(r), "x", "SensorID Löschen", half);
