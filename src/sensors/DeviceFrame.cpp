@@ -78,11 +78,15 @@ void DeviceFrame::txt_devType_Change() {
 }
 
 void DeviceFrame::startIdentification() {
+    if (!ctx_)
+        return;
     ctx_->settings.RequestKind = RequestKinds::IdentifyDevice;
     ReadDeviceRegister();
 }
 
 void DeviceFrame::ReadDeviceRegister() {
+    if (!ctx_)
+        return;
     ProgramSettings& s = ctx_->settings;
     uint16_t reg;
     if (s.RequestKind == RequestKinds::IdentifyDevice)
