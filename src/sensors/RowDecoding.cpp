@@ -1,0 +1,17 @@
+#include "sensors/RowDecoding.h"
+
+#include "app/ToolContext.h"
+#include "link/Answer.h"
+
+SensorRowTexts decodeSensorRow(const Answer& answer, const ScaleAccess& scale) {
+    SensorRowTexts t;
+    t.org = answer.chars(9, 2);
+    t.id = answer.chars(11, 8);
+    answer.byteAt(9); // the ORG and ID must be hex like the rest of the block
+    for (int i = 0; i < 8; i += 2)
+        answer.byteAt(11 + i);
+    for (int k = 0; k < 4; ++k)
+        t.data[k] = scale.scaled(k, answer.byteAt(33 - 4 * k));
+    t.time = QString::number(answer.wordAt(35));
+    return t;
+}

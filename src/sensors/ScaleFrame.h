@@ -1,0 +1,30 @@
+#pragma once
+// The data-byte scaling frame frm_scale: a measuring range (value for raw 0, value for raw 255)
+// per data byte position. The array index of the value fields runs opposite to the byte
+// number: the column of data byte k uses txt_min(3 - k) and txt_max(3 - k).
+
+#include "app/ToolContext.h"
+
+#include <QGroupBox>
+#include <array>
+
+class QLabel;
+class QLineEdit;
+
+class ScaleFrame : public QGroupBox, public ScaleAccess {
+    Q_OBJECT
+public:
+    explicit ScaleFrame(QWidget* parent = nullptr);
+
+    // Throws ReceiveFault when column is not 0..3 or a range field is not a number.
+    QString scaled(int column, uint8_t raw) const override;
+    void applyEnglish();
+
+    QLineEdit* minField(int index) const { return txt_min[index]; } // txt_min(index)
+    QLineEdit* maxField(int index) const { return txt_max[index]; } // txt_max(index)
+
+private:
+    std::array<QLineEdit*, 4> txt_min{};
+    std::array<QLineEdit*, 4> txt_max{};
+    std::array<QLabel*, 14> lbl_scale{};
+};
