@@ -48,5 +48,25 @@ public:
     void resetReceiveState();
     // ExpectedLength of the RTU collector; set to 0 whenever the port settings are applied.
     void setExpectedLength(int16_t length);
-    int16_t expectedLength() const;
+    int16_t expectedLength() const { return ExpectedLength; }
+
+private:
+    void collectRtu();
+    void collectAscii();
+    void completeRtuFrame();
+    void completeAsciiLine(bool onePiece);
+    void dispatch(const Answer& answer, bool ascii);
+    bool rtuFrameChecksOut() const;
+    bool asciiLineChecksOut(const QString& body) const;
+    int configuredAddress() const; // throws ReceiveFault for an empty or non-numeric field
+    RtuRequestInputs rtuInputs() const;
+
+    ProgramSettings& s_;
+    SerialPort& port_;
+    Timer& Timer4_;
+    Timer& Timer5_;
+    LinkWindow& window_;
+    MessageBoxes& messages_;
+    std::map<int32_t, AnswerHandler> handlers_;
+    int16_t ExpectedLength = 0;
 };

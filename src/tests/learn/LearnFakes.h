@@ -20,9 +20,9 @@
 #include <memory>
 #include <vector>
 
-class FakeLinkWindow : public LinkWindow {
+class LearnFakeLinkWindow : public LinkWindow {
 public:
-    explicit FakeLinkWindow(const QString& address)
+    explicit LearnFakeLinkWindow(const QString& address)
         : address_(address) {}
     QString modbusAddressText() const override { return address_; }
     void setAlarmCaption(const QString& text) override { alarm = text; }
@@ -35,9 +35,9 @@ private:
     const QString& address_;
 };
 
-class FakeMainWindow : public MainWindowAccess {
+class LearnFakeMainWindow : public MainWindowAccess {
 public:
-    FakeMainWindow(ProgramSettings& s, StatusWindow& status)
+    LearnFakeMainWindow(ProgramSettings& s, StatusWindow& status)
         : settings_(s)
         , status_(status) {}
     QWidget* ownerWindow() override { return &owner; }
@@ -71,7 +71,7 @@ private:
     StatusWindow& status_;
 };
 
-class FakeSensorTable : public SensorTableAccess {
+class LearnFakeSensorTable : public SensorTableAccess {
 public:
     QString orgCaption(int) const override { return "00"; }
     QString idCaption(int) const override { return "00000000"; }
@@ -90,12 +90,12 @@ public:
     int offSwitches = 0;
 };
 
-class FakeScale : public ScaleAccess {
+class LearnFakeScale : public ScaleAccess {
 public:
     QString scaled(int, uint8_t raw) const override { return QString::number(raw); }
 };
 
-class FakeSenderRows : public SenderRowsAccess {
+class LearnFakeSenderRows : public SenderRowsAccess {
 public:
     void setRowControlsEnabled(bool) override {}
     void setRowButtonsEnabled(bool) override {}
@@ -120,12 +120,12 @@ struct LearnRig {
     ScriptedPort port;
     RecordingMessageBoxes messages;
     StatusWindow status;
-    FakeMainWindow main{settings, status};
-    FakeLinkWindow linkWindow{main.address};
+    LearnFakeMainWindow main{settings, status};
+    LearnFakeLinkWindow linkWindow{main.address};
     Link link{settings, port, *t4, *t5, linkWindow, messages};
-    FakeSensorTable sensors;
-    FakeScale scale;
-    FakeSenderRows senders;
+    LearnFakeSensorTable sensors;
+    LearnFakeScale scale;
+    LearnFakeSenderRows senders;
     ToolContext ctx{settings, clock, link, timers, messages, main, sensors, scale, senders};
     LearnPanel panel;
 

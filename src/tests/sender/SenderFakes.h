@@ -5,7 +5,7 @@
 #include "app/ToolContext.h"
 #include "link/Link.h"
 
-class FakeMainWindow : public MainWindowAccess {
+class SenderFakeMainWindow : public MainWindowAccess {
 public:
     QWidget* ownerWindow() override { return nullptr; }
     QString modbusAddressText() const override { return address; }
@@ -16,7 +16,7 @@ public:
     QString address = "1";
 };
 
-class FakeSensorTable : public SensorTableAccess {
+class SenderFakeSensorTable : public SensorTableAccess {
 public:
     QString orgCaption(int) const override { return "00"; }
     QString idCaption(int) const override { return "00000000"; }
@@ -40,7 +40,7 @@ public:
 // The link's view of the main window: the sender rows answer for themselves.
 class SenderLinkWindow : public LinkWindow {
 public:
-    explicit SenderLinkWindow(const SenderRowsAccess& rows, const FakeMainWindow& main)
+    explicit SenderLinkWindow(const SenderRowsAccess& rows, const SenderFakeMainWindow& main)
         : rows_(rows)
         , main_(main) {}
     QString modbusAddressText() const override { return main_.address; }
@@ -52,5 +52,5 @@ public:
 
 private:
     const SenderRowsAccess& rows_;
-    const FakeMainWindow& main_;
+    const SenderFakeMainWindow& main_;
 };

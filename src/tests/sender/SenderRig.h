@@ -54,8 +54,8 @@ struct SenderRig {
     MainTimers timers{*Timer1, *Timer2, *Timer3, *Timer4, *Timer5, *Timer6, *Timer7};
     ScriptedPort port;
     RecordingMessageBoxes messages;
-    FakeMainWindow main;
-    FakeSensorTable sensors;
+    SenderFakeMainWindow main;
+    SenderFakeSensorTable sensors;
     OffsetScale scale;
     SenderPanel panel;
     SenderLinkWindow linkWindow{panel, main};

@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-class FakeMainWindow : public MainWindowAccess {
+class SensorsFakeMainWindow : public MainWindowAccess {
 public:
     QWidget* ownerWindow() override { return nullptr; }
     QString modbusAddressText() const override { return address; }
@@ -34,9 +34,9 @@ public:
     bool statusWindowFails = false;
 };
 
-class FakeLinkWindow : public LinkWindow {
+class SensorsFakeLinkWindow : public LinkWindow {
 public:
-    explicit FakeLinkWindow(const FakeMainWindow& main)
+    explicit SensorsFakeLinkWindow(const SensorsFakeMainWindow& main)
         : main_(main) {}
     QString modbusAddressText() const override { return main_.address; }
     void setAlarmCaption(const QString& text) override { alarm = text; }
@@ -48,10 +48,10 @@ public:
     QString receiveBox;
 
 private:
-    const FakeMainWindow& main_;
+    const SensorsFakeMainWindow& main_;
 };
 
-class FakeSenderRows : public SenderRowsAccess {
+class SensorsFakeSenderRows : public SenderRowsAccess {
 public:
     void setRowControlsEnabled(bool on) override { controlsEnabled = on; }
     void setRowButtonsEnabled(bool on) override { buttonsEnabled = on; }

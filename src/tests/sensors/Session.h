@@ -37,9 +37,9 @@ struct Session {
     FakeGateway gateway;
     AnsweringPort port;
     RecordingMessageBoxes messages;
-    FakeMainWindow main;
-    FakeLinkWindow linkWindow{main};
-    FakeSenderRows senders;
+    SensorsFakeMainWindow main;
+    SensorsFakeLinkWindow linkWindow{main};
+    SensorsFakeSenderRows senders;
     Link link{settings, port, *t4, *t5, linkWindow, messages};
     ScaleFrame scale;
     SensorTablePanel table;

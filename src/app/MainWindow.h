@@ -1,0 +1,97 @@
+#pragma once
+// The main window frm_config: the composition root. It owns the timers, the link and the panels
+// of the subsystems, and answers the small interfaces by which they reach each other.
+
+#include "app/Localisation.h"
+#include "app/ToolContext.h"
+#include "link/Link.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class AboutWindow;
+class DeviceFrame;
+class DocumentOpener;
+class LearnPanel;
+class ParameterFrame;
+class QLabel;
+class QLineEdit;
+class QTabWidget;
+class ResponseTimeFrame;
+class ScaleFrame;
+class SenderPanel;
+class SensorTablePanel;
+class SerialPort;
+class StatusWindow;
+
+class MainWindow : public QMainWindow, public LinkWindow, public MainWindowAccess {
+    Q_OBJECT
+public:
+    MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSComm1,
+               MessageBoxes& messages, StoredSettingReader read, DocumentOpener& opener);
+    ~MainWindow() override;
+
+    void Form_Load();
+    void SSTab1_Click(int previousTab);
+    void MenuMain_Click(int index);
+    void send() { link_->send(); }
+
+    // LinkWindow
+    QString modbusAddressText() const override;
+    void setAlarmCaption(const QString& text) override;
+    void setReceiveBoxText(const QString& text) override;
+    QString receiveBoxText() const override;
+    SenderRowValues senderRowValues(int row) const override;
+    // MainWindowAccess
+    QWidget* ownerWindow() override { return this; }
+    QString deviceTypeText() const override;
+    void ShowMsgWindow() override;
+    void CloseStatusWindow() override;
+    bool LocaliseWindow(int windowNumber) override;
+
+    MainTimers& timers() { return *timers_; }
+    Link& link() { return *link_; }
+    ParameterFrame& parameters() { return *parameters_; }
+    SensorTablePanel& sensorTable() { return *sensors_; }
+    SenderPanel& senderPanel() { return *senders_; }
+    LearnPanel& learnPanel() { return *learn_; }
+    StatusWindow& statusWindow() { return *status_; }
+    ResponseTimeFrame& responseFrame() { return *response_; }
+    ScaleFrame& scaleFrame() { return *scale_; }
+    DeviceFrame& deviceFrame() { return *device_; }
+    AboutWindow& aboutWindow();
+
+private:
+    void makeTimers();
+    void buildLayout();
+    void buildMenu();
+    void wirePanels();
+    void applyEnglishCaptions();
+
+    ProgramSettings& settings_;
+    Clock& clock_;
+    SerialPort& port_;
+    MessageBoxes& messages_;
+    StoredSettingReader read_;
+    DocumentOpener& opener_;
+    std::vector<std::unique_ptr<Timer>> timerStore_;
+    std::unique_ptr<MainTimers> timers_;
+    std::unique_ptr<Link> link_;
+    std::unique_ptr<ToolContext> ctx_;
+
+    QTabWidget* SSTab1;
+    ParameterFrame* parameters_;
+    DeviceFrame* device_;
+    ResponseTimeFrame* response_;
+    SensorTablePanel* sensors_;
+    SenderPanel* senders_;
+    ScaleFrame* scale_;
+    QLabel* lbl_Alarm;
+    QLineEdit* txt_empfang;
+    QAction* menuAbout_;
+    QAction* menuHelp_;
+    std::unique_ptr<LearnPanel> learn_;
+    StatusWindow* status_;
+    AboutWindow* about_ = nullptr;
+    int shownTab_ = 0;
+};
