@@ -20,7 +20,8 @@ const QString kAboutKey = "SOFTWARE\\Korvalund\\QRX-QTX-RS485-Modbus\\";
 class ClickableLabel : public QLabel {
 public:
     ClickableLabel(const QString& text, std::function<void()> onClick, QWidget* parent)
-        : QLabel(text, parent), onClick_(std::move(onClick)) {
+        : QLabel(text, parent)
+        , onClick_(std::move(onClick)) {
         setCursor(Qt::PointingHandCursor);
         setStyleSheet("color: blue; text-decoration: underline;");
     }
@@ -44,7 +45,10 @@ void centreOnScreen(QWidget* window) {
 
 AboutWindow::AboutWindow(ProgramSettings& settings, StoredSettingReader read,
                          DocumentOpener& opener, QWidget* owner)
-    : QDialog(owner), settings_(settings), read_(std::move(read)), opener_(opener) {
+    : QDialog(owner)
+    , settings_(settings)
+    , read_(std::move(read))
+    , opener_(opener) {
     setObjectName("fAbout");
     auto* grid = new QGridLayout(this);
     lblVersion = label("lblVersion", kGermanTitle);
@@ -57,11 +61,13 @@ AboutWindow::AboutWindow(ProgramSettings& settings, StoredSettingReader read,
     grid->addWidget(label("lblAddress", "Korvalund Funktechnik\nBeispielweg 1\n00000 Musterstadt"),
                     3, 0, 1, 2);
     grid->addWidget(label("lbltxtEmail", "E-Mail:"), 4, 0);
-    auto* mail = new ClickableLabel(kEmail, [this] { lblemail_Click(); }, this);
+    auto* mail = new ClickableLabel(
+        kEmail, [this] { lblemail_Click(); }, this);
     mail->setObjectName("lblemail");
     grid->addWidget(mail, 4, 1);
     grid->addWidget(label("lbltxtHyperlink", "Internet:"), 5, 0);
-    auto* web = new ClickableLabel(kWeb, [this] { lblHyperlink_Click(); }, this);
+    auto* web = new ClickableLabel(
+        kWeb, [this] { lblHyperlink_Click(); }, this);
     web->setObjectName("lblHyperlink");
     grid->addWidget(web, 5, 1);
     lbl_Software_Hinweis = label("lbl_Software_Hinweis", kGermanNotice);
@@ -103,5 +109,9 @@ void AboutWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void AboutWindow::lblemail_Click() { opener_.open("mailto:" + kEmail); }
-void AboutWindow::lblHyperlink_Click() { opener_.open(kWeb); }
+void AboutWindow::lblemail_Click() {
+    opener_.open("mailto:" + kEmail);
+}
+void AboutWindow::lblHyperlink_Click() {
+    opener_.open(kWeb);
+}

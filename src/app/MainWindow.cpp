@@ -25,8 +25,12 @@
 
 MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSComm1,
                        MessageBoxes& messages, StoredSettingReader read, DocumentOpener& opener)
-    : settings_(settings), clock_(clock), port_(MSComm1), messages_(messages),
-      read_(std::move(read)), opener_(opener) {
+    : settings_(settings)
+    , clock_(clock)
+    , port_(MSComm1)
+    , messages_(messages)
+    , read_(std::move(read))
+    , opener_(opener) {
     setObjectName("frm_config");
     setWindowTitle("QRX-QTX-RS485-Modbus Configuration Software");
     makeTimers();
@@ -36,9 +40,8 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
     buildMenu();
     learn_ = std::make_unique<LearnPanel>();
     status_ = new StatusWindow(this);
-    ctx_ = std::make_unique<ToolContext>(ToolContext{settings_, clock_, *link_, *timers_,
-                                                     messages_, *this, *sensors_, *scale_,
-                                                     *senders_});
+    ctx_ = std::make_unique<ToolContext>(ToolContext{settings_, clock_, *link_, *timers_, messages_,
+                                                     *this, *sensors_, *scale_, *senders_});
     wirePanels();
 }
 
@@ -46,15 +49,14 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::makeTimers() {
     // the designer's intervals; all start disabled
-    const std::pair<const char*, int> designer[] = {{"Timer1", 250}, {"Timer2", 300},
-                                                    {"Timer3", 0},   {"Timer4", 50},
-                                                    {"Timer5", 1000}, {"Timer6", 200},
-                                                    {"Timer7", 100}};
+    const std::pair<const char*, int> designer[] = {
+        {"Timer1", 250},  {"Timer2", 300}, {"Timer3", 0},  {"Timer4", 50},
+        {"Timer5", 1000}, {"Timer6", 200}, {"Timer7", 100}};
     for (const auto& [name, interval] : designer)
         timerStore_.push_back(clock_.createTimer(name, interval));
     auto& t = timerStore_;
-    timers_ = std::make_unique<MainTimers>(
-        MainTimers{*t[0], *t[1], *t[2], *t[3], *t[4], *t[5], *t[6]});
+    timers_ =
+        std::make_unique<MainTimers>(MainTimers{*t[0], *t[1], *t[2], *t[3], *t[4], *t[5], *t[6]});
 }
 
 void MainWindow::buildLayout() {
@@ -172,7 +174,9 @@ void MainWindow::applyEnglishCaptions() {
     sensors_->applyEnglish();
 }
 
-void MainWindow::SSTab1_Click(int previousTab) { scale_->setVisible(previousTab != 0); }
+void MainWindow::SSTab1_Click(int previousTab) {
+    scale_->setVisible(previousTab != 0);
+}
 
 void MainWindow::MenuMain_Click(int index) {
     if (index == 1)
@@ -189,12 +193,24 @@ AboutWindow& MainWindow::aboutWindow() {
     return *about_;
 }
 
-QString MainWindow::modbusAddressText() const { return parameters_->modbusAddressText(); }
-void MainWindow::setAlarmCaption(const QString& text) { lbl_Alarm->setText(text); }
-void MainWindow::setReceiveBoxText(const QString& text) { txt_empfang->setText(text); }
-QString MainWindow::receiveBoxText() const { return txt_empfang->text(); }
-SenderRowValues MainWindow::senderRowValues(int row) const { return senders_->rowValues(row); }
-QString MainWindow::deviceTypeText() const { return device_->deviceTypeText(); }
+QString MainWindow::modbusAddressText() const {
+    return parameters_->modbusAddressText();
+}
+void MainWindow::setAlarmCaption(const QString& text) {
+    lbl_Alarm->setText(text);
+}
+void MainWindow::setReceiveBoxText(const QString& text) {
+    txt_empfang->setText(text);
+}
+QString MainWindow::receiveBoxText() const {
+    return txt_empfang->text();
+}
+SenderRowValues MainWindow::senderRowValues(int row) const {
+    return senders_->rowValues(row);
+}
+QString MainWindow::deviceTypeText() const {
+    return device_->deviceTypeText();
+}
 
 void MainWindow::ShowMsgWindow() {
     // the operation goes on without the window if it cannot be shown
@@ -205,4 +221,6 @@ void MainWindow::ShowMsgWindow() {
     }
 }
 
-void MainWindow::CloseStatusWindow() { status_->CloseWindow(); }
+void MainWindow::CloseStatusWindow() {
+    status_->CloseWindow();
+}

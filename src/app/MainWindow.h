@@ -27,8 +27,8 @@ class StatusWindow;
 class MainWindow : public QMainWindow, public LinkWindow, public MainWindowAccess {
     Q_OBJECT
 public:
-    MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSComm1,
-               MessageBoxes& messages, StoredSettingReader read, DocumentOpener& opener);
+    MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSComm1, MessageBoxes& messages,
+               StoredSettingReader read, DocumentOpener& opener);
     ~MainWindow() override;
 
     void Form_Load();

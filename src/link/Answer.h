@@ -16,7 +16,8 @@ class Answer {
 public:
     // onePiece: ASCII only, the line was complete in the piece that began with ":".
     explicit Answer(QString hexText, bool onePiece = true)
-        : text_(std::move(hexText)), onePiece_(onePiece) {}
+        : text_(std::move(hexText))
+        , onePiece_(onePiece) {}
 
     const QString& text() const { return text_; }
     bool onePiece() const { return onePiece_; }

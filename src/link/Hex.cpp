@@ -42,7 +42,9 @@ QString CalculateLRC(const QString& message) {
     return LongToHexStr(static_cast<int32_t>((256 - sum) % 256), 1);
 }
 
-uint16_t ShiftRightOne(uint16_t x) { return static_cast<uint16_t>(x >> 1); }
+uint16_t ShiftRightOne(uint16_t x) {
+    return static_cast<uint16_t>(x >> 1);
+}
 
 void CrcAddByte(uint16_t& crc, uint8_t byte) {
     crc ^= byte;
@@ -57,7 +59,9 @@ uint16_t crc16Modbus(const QByteArray& data) {
     return crc;
 }
 
-QString CalculateCRC(const QByteArray& data) { return LongToHexStr(crc16Modbus(data), 2); }
+QString CalculateCRC(const QByteArray& data) {
+    return LongToHexStr(crc16Modbus(data), 2);
+}
 
 uint8_t lrcOf(const QByteArray& bytes) {
     uint8_t sum = 0;

@@ -9,8 +9,12 @@ using namespace RequestKinds;
 
 Link::Link(ProgramSettings& settings, SerialPort& MSComm1, Timer& Timer4, Timer& Timer5,
            LinkWindow& window, MessageBoxes& messages)
-    : s_(settings), port_(MSComm1), Timer4_(Timer4), Timer5_(Timer5), window_(window),
-      messages_(messages) {
+    : s_(settings)
+    , port_(MSComm1)
+    , Timer4_(Timer4)
+    , Timer5_(Timer5)
+    , window_(window)
+    , messages_(messages) {
     Timer4_.setTickHandler([this] { Timer4_Timer(); });
 }
 
@@ -18,7 +22,9 @@ void Link::setAnswerHandler(int32_t kind, AnswerHandler handler) {
     handlers_[kind] = std::move(handler);
 }
 
-void Link::setExpectedLength(int16_t length) { ExpectedLength = length; }
+void Link::setExpectedLength(int16_t length) {
+    ExpectedLength = length;
+}
 
 RtuRequestInputs Link::rtuInputs() const {
     RtuRequestInputs in;

@@ -19,8 +19,8 @@ class MessageBoxes;
 class LinkWindow {
 public:
     virtual ~LinkWindow() = default;
-    virtual QString modbusAddressText() const = 0;         // txt_Modbus_adress
-    virtual void setAlarmCaption(const QString& text) = 0; // lbl_Alarm
+    virtual QString modbusAddressText() const = 0;           // txt_Modbus_adress
+    virtual void setAlarmCaption(const QString& text) = 0;   // lbl_Alarm
     virtual void setReceiveBoxText(const QString& text) = 0; // txt_empfang
     virtual QString receiveBoxText() const = 0;
     // The values of a sender row as its controls hold them, for request kind 12.

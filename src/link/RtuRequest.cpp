@@ -26,7 +26,9 @@ std::optional<QByteArray> hexBytes(const QString& text, int digits) {
     return bytesFromHex(text);
 }
 
-char b(int v) { return static_cast<char>(v & 0xFF); }
+char b(int v) {
+    return static_cast<char>(v & 0xFF);
+}
 
 QByteArray senderBlock(uint8_t address, const RtuRequestInputs& in, QString& why) {
     static const int kOrg[] = {5, 6, 7};
@@ -54,8 +56,8 @@ QByteArray senderBlock(uint8_t address, const RtuRequestInputs& in, QString& why
     r += b(10);
     r += b(20);
     // registers: G, 0, 0, D4, D3, D2, D1, S, 0, 0, each one byte in the low half
-    const int regs[10] = {kOrg[v.orgIndex], 0, 0, *bytes[3], *bytes[2], *bytes[1], *bytes[0],
-                          *bytes[4], 0, 0};
+    const int regs[10] = {kOrg[v.orgIndex], 0,         0,         *bytes[3], *bytes[2],
+                          *bytes[1],        *bytes[0], *bytes[4], 0,         0};
     for (int reg : regs) {
         r += b(0);
         r += b(reg);

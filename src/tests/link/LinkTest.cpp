@@ -1,0 +1,377 @@
+#include "link/Link.h"
+#include "app/MessageBoxes.h"
+#include "app/Timer.h"
+#include "link/Hex.h"
+#include "support/ScriptedPort.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+class LinkTestWindow : public LinkWindow {
+public:
+    QString modbusAddressText() const override { return address; }
+    void setAlarmCaption(const QString& text) override { alarm = text; }
+    void setReceiveBoxText(const QString& text) override { box = text; }
+    QString receiveBoxText() const override { return box; }
+    SenderRowValues senderRowValues(int) const override { return sender; }
+    QString address = "1", alarm = "x", box;
+    SenderRowValues sender{0, "80", "0", "0", "0", "48"};
+};
+
+struct LinkFixture : ::testing::Test {
+    ProgramSettings s;
+    ManualClock clock;
+    std::unique_ptr<Timer> t4 = clock.createTimer("Timer4", 50);
+    std::unique_ptr<Timer> t5 = clock.createTimer("Timer5", 1000);
+    ScriptedPort port;
+    LinkTestWindow window;
+    RecordingMessageBoxes messages;
+    Link link{s, port, *t4, *t5, window, messages};
+    QStringList answers; // "kind:text"
+
+    LinkFixture() {
+        port.open = true;
+        for (int kind : {2, 3, 4, 6, 7, 9, 10, 12, 13, 14})
+            link.setAnswerHandler(kind, [this, kind](const Answer& a) {
+                answers << QString("%1:%2").arg(kind).arg(a.text());
+            });
+    }
+    void mode(const char* m) { s.ModeText = m; }
+    QByteArray rtu(const char* hex) { return rtuFrame(QByteArray::fromHex(hex)); }
+    void feed(const QByteArray& bytes) {
+        port.receive(bytes);
+        link.ReceiveAnswer();
+    }
+};
+} // namespace
+
+TEST_F(LinkFixture, RtuRequestBytesOfEveryKind) {
+    mode("RTU");
+    using Set = std::function<void(ProgramSettings&)>;
+    struct Case {
+        int kind;
+        Set set;
+        const char* request;
+    } cases[] = {
+        {1,
+         [](auto& p) {
+             p.RegisterCounter = 0;
+             p.LearnOrgText = "05";
+             p.LearnIdText = "00001578";
+         },
+         "0110000000030600050000"
+         "1578"},
+        {1,
+         [](auto& p) {
+             p.RegisterCounter = 310;
+             p.LearnOrgText = "00";
+             p.LearnIdText = "00000000";
+         },
+         "01100136000306000000000000"},
+        {2, [](auto& p) { p.RegisterCounter = 310; }, "010F001F00010101"},
+        {3, [](auto& p) { p.RegisterCounter = 20; }, "01030014000A"},
+        {4, [](auto& p) { p.RegisterCounter = 300; }, "0103012C000A"},
+        {4, [](auto& p) { p.RegisterCounter = 470; }, "010301D6000A"},
+        {5, [](auto& p) { p.RegisterCounter = 0; }, "010F000000010100"},
+        {6, [](auto& p) { p.CurrentRow = 31; }, "0101003F0001"},
+        {7, {}, "010100200020"},
+        {8,
+         [](auto& p) {
+             p.CurrentRow = 0;
+             p.InversionValue = 1;
+         },
+         "010F002000010101"},
+        {9, {}, "010301400001"},
+        {10, [](auto& p) { p.ResponseTime = 300; },
+         "0110014000010201"
+         "2C"},
+        {12, [](auto& p) { p.SenderRow = 0; },
+         "01100190000A14"
+         "0005"
+         "00000000000000000000"
+         "0050"
+         "0030"
+         "00000000"},
+        {12, [](auto& p) { p.SenderRow = 7; },
+         "011001D6000A14"
+         "0005"
+         "00000000000000000000"
+         "0050"
+         "0030"
+         "00000000"},
+        {13, [](auto& p) { p.TransmitRow = 2; }, "01050042FF00"},
+        {14, {}, "010301410001"},
+    };
+    for (const auto& c : cases) {
+        s = ProgramSettings{};
+        mode("RTU");
+        s.RequestKind = c.kind;
+        if (c.set)
+            c.set(s);
+        port.written.clear();
+        link.send();
+        ASSERT_EQ(port.written.size(), 1) << c.kind;
+        EXPECT_EQ(port.written[0].toHex().toUpper(), rtu(c.request).toHex().toUpper()) << c.kind;
+        EXPECT_TRUE(t5->isEnabled());
+    }
+}
+
+TEST_F(LinkFixture, KnownChecksOfTheFirstFrames) {
+    mode("RTU");
+    s.RequestKind = 14;
+    link.send();
+    s.RequestKind = 7;
+    link.send();
+    s.RequestKind = 13;
+    s.TransmitRow = 0;
+    link.send();
+    ASSERT_EQ(port.written.size(), 3);
+    EXPECT_EQ(port.written[0].toHex(' ').toUpper(), "01 03 01 41 00 01 D5 E2");
+    EXPECT_EQ(port.written[1].right(2).toHex().toUpper(), "3C18");
+    EXPECT_EQ(port.written[2].right(2).toHex().toUpper(), "8DEE");
+}
+
+TEST_F(LinkFixture, AsciiFramesTheRequestTextForEveryKind) {
+    mode("ASCII");
+    for (int kind : {0, 11, 14}) {
+        s.RequestKind = kind;
+        s.RequestText = "010301410001";
+        port.written.clear();
+        link.send();
+        ASSERT_EQ(port.written.size(), 1);
+        EXPECT_EQ(port.written[0], QByteArray(":010301410001B9\r\n"));
+    }
+}
+
+TEST_F(LinkFixture, NothingMalformedReachesTheLine) {
+    struct Case {
+        const char* mode;
+        int kind;
+        std::function<void(ProgramSettings&, LinkTestWindow&)> set;
+    } cases[] = {
+        {"RTU", 14, [](auto&, auto& w) { w.address = "256"; }},
+        {"RTU", 14, [](auto&, auto& w) { w.address = ""; }},
+        {"RTU", 4, [](auto& p, auto&) { p.RegisterCounter = 512; }},
+        {"RTU", 1,
+         [](auto& p, auto&) {
+             p.LearnOrgText = "05";
+             p.LearnIdText = "0000157G";
+         }},
+        {"RTU", 1,
+         [](auto& p, auto&) {
+             p.LearnOrgText = "5";
+             p.LearnIdText = "00001578";
+         }},
+        {"RTU", 12, [](auto&, auto& w) { w.sender.data2 = "256"; }},
+        {"RTU", 12, [](auto&, auto& w) { w.sender.status = "abc"; }},
+        {"RTU", 12, [](auto&, auto& w) { w.sender.orgIndex = -1; }},
+        {"RTU", 10, [](auto& p, auto&) { p.ResponseTime = 65536; }},
+        {"ASCII", 14, [](auto& p, auto&) { p.RequestText = "0103014"; }},
+        {"ASCII", 14, [](auto& p, auto&) { p.RequestText = "01G3"; }},
+        {"ASCII", 14, [](auto& p, auto&) { p.RequestText = ""; }},
+    };
+    for (const auto& c : cases) {
+        s = ProgramSettings{};
+        window = LinkTestWindow{};
+        mode(c.mode);
+        s.RequestKind = c.kind;
+        c.set(s, window);
+        messages.shown.clear();
+        link.send();
+        EXPECT_TRUE(port.written.isEmpty()) << c.mode << c.kind;
+        EXPECT_EQ(messages.shown.size(), 1) << c.mode << c.kind;
+    }
+}
+
+TEST_F(LinkFixture, RtuKindWithoutRequestWritesNothingAndSaysNothing) {
+    mode("RTU");
+    for (int kind : {0, 11, 99}) {
+        s.RequestKind = kind;
+        link.send();
+    }
+    EXPECT_TRUE(port.written.isEmpty());
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(LinkFixture, ClosedPortSaysSoAndStillArmsTheTimeOut) {
+    mode("ASCII");
+    port.open = false;
+    s.RequestText = "010301410001";
+    link.send();
+    EXPECT_EQ(messages.shown, QStringList{"Port is not open"});
+    EXPECT_TRUE(port.written.isEmpty());
+    EXPECT_TRUE(t5->isEnabled());
+}
+
+TEST_F(LinkFixture, RtuAnswerInPiecesIsDispatchedOnceWhenComplete) {
+    mode("RTU");
+    s.RequestKind = 4;
+    t5->setEnabled(true);
+    const QByteArray frame = rtu("010314"
+                                 "0005001234560011002200330044123400000000");
+    ASSERT_EQ(frame.size(), 25);
+    feed(frame.left(10));
+    EXPECT_TRUE(answers.isEmpty());
+    EXPECT_TRUE(t5->isEnabled());
+    feed(frame.mid(10));
+    ASSERT_EQ(answers.size(), 1);
+    EXPECT_EQ(answers[0], "4:" + frame.toHex().toUpper());
+    EXPECT_FALSE(t5->isEnabled());
+    EXPECT_EQ(window.alarm, "");
+    EXPECT_TRUE(s.LinkReady);
+    EXPECT_EQ(window.box, "") << "the receive box is empty between answers";
+    EXPECT_EQ(s.ReceiveCount, 0);
+}
+
+TEST_F(LinkFixture, RtuRandomSplitsGiveTheSameAnswers) {
+    mode("RTU");
+    s.RequestKind = 7;
+    const QByteArray stream = QByteArray::fromHex("05FF") +
+                              rtu("0101040180"
+                                  "00FF") +
+                              rtu("0183"
+                                  "02") +
+                              rtu("0110014000"
+                                  "01");
+    std::mt19937 random(7);
+    for (int round = 0; round < 50; ++round) {
+        answers.clear();
+        link.resetReceiveState();
+        for (int at = 0; at < stream.size();) {
+            const int n = 1 + static_cast<int>(random() % 6);
+            feed(stream.mid(at, n));
+            at += n;
+        }
+        ASSERT_EQ(answers.size(), 2) << round;
+        EXPECT_EQ(answers[0], "7:" + rtu("010104018000FF").toHex().toUpper());
+        EXPECT_EQ(answers[1], "7:" + rtu("011001400001").toHex().toUpper());
+    }
+}
+
+TEST_F(LinkFixture, RtuTwoFramesInOneReadAreBothDispatchedInOrder) {
+    mode("RTU");
+    s.RequestKind = 9;
+    feed(rtu("010302012C") + rtu("01030200FF"));
+    ASSERT_EQ(answers.size(), 2);
+    EXPECT_TRUE(answers[0].contains("010302012C"));
+    EXPECT_TRUE(answers[1].contains("01030200FF"));
+}
+
+TEST_F(LinkFixture, RtuFramesThatDoNotCheckOutAreDropped) {
+    mode("RTU");
+    s.RequestKind = 9;
+    t5->setEnabled(true);
+    QByteArray bad = rtu("010302012C");
+    bad[bad.size() - 1] = static_cast<char>(bad.back() ^ 0x01);
+    feed(bad);
+    feed(rtu("02030200FF")); // another slave
+    feed(rtu("018302"));     // exception
+    EXPECT_TRUE(answers.isEmpty());
+    EXPECT_TRUE(t5->isEnabled());
+    feed(rtu("010302012C"));
+    EXPECT_EQ(answers.size(), 1);
+}
+
+TEST_F(LinkFixture, RtuBodyLongerThanTheBufferTakesTheErrorPath) {
+    mode("RTU");
+    s.RequestKind = 4;
+    QByteArray huge = QByteArray::fromHex("0103FA") + QByteArray(250, '\x11');
+    feed(huge);
+    EXPECT_TRUE(answers.isEmpty());
+    EXPECT_EQ(s.ReceiveCount, 0);
+    EXPECT_EQ(s.ReceiveBuffer[0], 0);
+    feed(rtu("010302012C"));
+    EXPECT_EQ(answers.size(), 1);
+}
+
+TEST_F(LinkFixture, RtuWithoutAddressCollectsNothing) {
+    mode("RTU");
+    window.address = "";
+    s.RequestKind = 9;
+    feed(rtu("010302012C"));
+    EXPECT_TRUE(answers.isEmpty());
+    EXPECT_EQ(s.ReceiveCount, 0);
+}
+
+TEST_F(LinkFixture, RtuWriteAnswerIsCompleteAfterEightBytes) {
+    mode("RTU");
+    s.RequestKind = 10;
+    window.alarm = "Kommunikationsproblem!";
+    t5->setEnabled(true);
+    feed(rtu("011001400001"));
+    EXPECT_EQ(window.alarm, "");
+    EXPECT_FALSE(t5->isEnabled());
+    EXPECT_EQ(s.RequestKind, 10);
+    EXPECT_EQ(answers.size(), 1);
+}
+
+TEST_F(LinkFixture, AsciiLineInOneOrSeveralPieces) {
+    mode("ASCII");
+    s.RequestKind = 14;
+    const QString body = "0103020041";
+    const QByteArray line = asciiFrame(body);
+    bool onePiece = false;
+    link.setAnswerHandler(14, [&](const Answer& a) {
+        answers << a.text();
+        onePiece = a.onePiece();
+    });
+    feed(line);
+    ASSERT_EQ(answers.size(), 1);
+    EXPECT_EQ(answers[0], body + CalculateLRC(body));
+    EXPECT_TRUE(onePiece);
+    feed(line.left(4));
+    feed(line.mid(4, 5));
+    feed(line.mid(9));
+    ASSERT_EQ(answers.size(), 2);
+    EXPECT_EQ(answers[1], answers[0]);
+    EXPECT_FALSE(onePiece);
+}
+
+TEST_F(LinkFixture, AsciiDropsStrayPiecesAndLinesThatDoNotCheckOut) {
+    mode("ASCII");
+    s.RequestKind = 9;
+    t5->setEnabled(true);
+    feed("0103020041\r\n");         // no ":" and nothing collected
+    feed(":0103020041FF\r\n");      // wrong LRC
+    feed(asciiFrame("0203020041")); // another slave
+    feed(asciiFrame("018302"));     // exception
+    feed(":01G3\r\n");              // not hex
+    EXPECT_TRUE(answers.isEmpty());
+    EXPECT_TRUE(t5->isEnabled());
+    feed(asciiFrame("010302012C"));
+    EXPECT_EQ(answers.size(), 1);
+}
+
+TEST_F(LinkFixture, AsciiAnswersToSenderKindsOnlyEndTheTimeOut) {
+    mode("ASCII");
+    for (int kind : {12, 13}) {
+        s.RequestKind = kind;
+        t5->setEnabled(true);
+        feed(asciiFrame("011001900000"));
+        EXPECT_FALSE(t5->isEnabled());
+        EXPECT_TRUE(answers.isEmpty());
+        EXPECT_EQ(s.RequestKind, kind);
+    }
+}
+
+TEST_F(LinkFixture, AHandlerFaultResetsTheReceiveStateWithoutAMessage) {
+    mode("RTU");
+    s.RequestKind = 4;
+    link.setAnswerHandler(4, [](const Answer& a) { (void)a.chars(7, 40); });
+    feed(rtu("010302012C"));
+    EXPECT_EQ(s.ReceiveCount, 0);
+    EXPECT_EQ(window.box, "");
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST(Answer, ReadsNeverPassTheEnd) {
+    const Answer a("0103020041");
+    EXPECT_EQ(a.chars(1, 2), "01");
+    EXPECT_EQ(a.wordAt(7), 0x0041);
+    EXPECT_EQ(a.byteAt(9), 0x41);
+    EXPECT_THROW(a.chars(9, 3), ReceiveFault);
+    EXPECT_THROW(a.wordAt(8), ReceiveFault);
+    EXPECT_THROW(a.chars(0, 1), ReceiveFault);
+    EXPECT_THROW(Answer("01G3").byteAt(3), ReceiveFault);
+}
