@@ -1,0 +1,53 @@
+// Arbitrary byte streams from the line never crash, hang or read out of bounds in the collectors,
+// the dispatcher or an answer handler that reads through the accessor.
+
+#include "app/MessageBoxes.h"
+#include "app/Timer.h"
+#include "link/Link.h"
+#include "support/ScriptedPort.h"
+
+#include <QCoreApplication>
+
+namespace {
+class FuzzWindow : public LinkWindow {
+public:
+    QString modbusAddressText() const override { return address; }
+    void setAlarmCaption(const QString&) override {}
+    void setReceiveBoxText(const QString& text) override { box = text; }
+    QString receiveBoxText() const override { return box; }
+    SenderRowValues senderRowValues(int) const override { return {}; }
+    QString address = "1", box;
+};
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2)
+        return 0;
+    ProgramSettings s;
+    s.ModeText = (data[0] & 1) ? "RTU" : "ASCII";
+    s.RequestKind = data[0] >> 4;
+    ManualClock clock;
+    auto t4 = clock.createTimer("Timer4", 50);
+    auto t5 = clock.createTimer("Timer5", 1000);
+    ScriptedPort port;
+    port.open = true;
+    FuzzWindow window;
+    window.address = QString::number(data[1] % 4);
+    RecordingMessageBoxes messages;
+    Link link(s, port, *t4, *t5, window, messages);
+    volatile uint32_t sink = 0;
+    for (int kind = 0; kind <= 14; ++kind)
+        link.setAnswerHandler(kind, [&sink](const Answer& a) {
+            for (int at = 1; at < a.text().size() + 3; at += 3)
+                sink = sink + a.byteAt(at) + a.wordAt(at);
+        });
+    // chunks of the stream as successive polls
+    size_t at = 2;
+    while (at < size) {
+        const size_t n = std::min<size_t>(1 + data[at] % 17, size - at);
+        port.receive(QByteArray(reinterpret_cast<const char*>(data + at), static_cast<int>(n)));
+        link.ReceiveAnswer();
+        at += n;
+    }
+    return 0;
+}
