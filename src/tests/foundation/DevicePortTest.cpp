@@ -1,0 +1,115 @@
+// The device adapter over a real pseudo-terminal pair.
+
+#include "link/DevicePort.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+namespace {
+struct PtyPair {
+    int master = -1, slave = -1;
+    QString path;
+    PtyPair() {
+        char name[256] = {};
+        if (openpty(&master, &slave, name, nullptr, nullptr) == 0)
+            path = name;
+    }
+    ~PtyPair() {
+        if (master >= 0)
+            ::close(master);
+        if (slave >= 0)
+            ::close(slave);
+    }
+    QByteArray readMaster(int want) {
+        QByteArray got;
+        QElapsedTimer since;
+        since.start();
+        while (got.size() < want && since.elapsed() < 2000) {
+            // the port's writes leave from the event loop
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            pollfd p{master, POLLIN, 0};
+            if (::poll(&p, 1, 10) <= 0)
+                continue;
+            char buf[256];
+            const ssize_t n = ::read(master, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            got.append(buf, static_cast<int>(n));
+        }
+        return got;
+    }
+};
+
+// Lets the event loop deliver what the device received, bounded by 2 s.
+template <class Done> bool processUntil(Done done) {
+    QElapsedTimer since;
+    since.start();
+    while (!done() && since.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+} // namespace
+
+TEST(DevicePort, WritesAFrameAndReadsTheAnswerOverAPseudoTerminal) {
+    PtyPair pty;
+    ASSERT_FALSE(pty.path.isEmpty());
+    DevicePort port([&](int) { return pty.path; });
+    port.setCommPort(3);
+    port.setSettings("9600,E,7,1"); // a pseudo-terminal stays 8N1: not an error
+    port.setInputMode(InputMode::Binary);
+    port.setPortOpen(true);
+    ASSERT_TRUE(port.PortOpen());
+    const QByteArray request = QByteArray::fromHex("010301410001D5E2");
+    port.Output(request);
+    EXPECT_EQ(pty.readMaster(request.size()), request);
+    const QByteArray answer = QByteArray::fromHex("01030200417840");
+    ASSERT_EQ(::write(pty.master, answer.constData(), answer.size()), answer.size());
+    ASSERT_TRUE(processUntil([&] { return port.InBufferCount() >= answer.size(); }));
+    EXPECT_EQ(port.Input(), answer);
+    EXPECT_EQ(port.InBufferCount(), 0);
+    port.setPortOpen(false);
+    EXPECT_FALSE(port.PortOpen());
+}
+
+TEST(DevicePort, MissingDeviceFailsWithErrorNumberOne) {
+    DevicePort port([](int) { return QString("/dev/does-not-exist-qrx"); });
+    port.setSettings("9600,E,7,1");
+    try {
+        port.setPortOpen(true);
+        FAIL() << "opened a missing device";
+    } catch (const PortError& e) {
+        EXPECT_EQ(e.number, 1);
+        EXPECT_EQ(e.devicePath, "/dev/does-not-exist-qrx");
+    }
+    EXPECT_FALSE(port.PortOpen());
+}
+
+TEST(DevicePort, SettingsThePortCannotUseAreRefused) {
+    DevicePort port([](int) { return QString(); });
+    for (const char* text : {"9601,E,7,1", "9600,X,7,1", "9600,E,9,1", "9600,E,7", "abc"})
+        EXPECT_THROW(port.setSettings(text), PortError) << text;
+    EXPECT_NO_THROW(port.setSettings("115200,O,8,1"));
+}
+
+TEST(DevicePort, LossOfTheDeviceIsReportedOnceAndClosesThePort) {
+    auto* pty = new PtyPair;
+    ASSERT_FALSE(pty->path.isEmpty());
+    DevicePort port([&](int) { return pty->path; });
+    port.setSettings("9600,N,8,2");
+    port.setPortOpen(true);
+    int reports = 0;
+    port.setDeviceLostHandler([&](const PortError&) { ++reports; });
+    delete pty; // the far side vanishes
+    processUntil([&] { return reports > 0; });
+    // give a storm of errors the chance to show
+    QElapsedTimer since;
+    since.start();
+    while (since.elapsed() < 200)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(reports, 1);
+    EXPECT_FALSE(port.PortOpen());
+}
