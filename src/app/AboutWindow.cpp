@@ -1,12 +1,12 @@
 #include "app/AboutWindow.h"
 
 #include "app/DocumentOpener.h"
+#include "app/WindowPlacement.h"
 
 #include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 const QString kGermanTitle = "Korvalund: Konfigurationssoftware für QRX_QTX-RS485-Modbus";
@@ -34,14 +34,6 @@ private:
 };
 } // namespace
 
-void centreOnScreen(QWidget* window) {
-    const QScreen* screen = window->screen();
-    if (!screen)
-        return;
-    const QRect area = screen->geometry();
-    window->move(area.x() + (area.width() - window->width()) / 2,
-                 area.y() + (area.height() - window->height()) / 2);
-}
 
 AboutWindow::AboutWindow(ProgramSettings& settings, StoredSettingReader read,
                          DocumentOpener& opener, QWidget* owner)
@@ -95,7 +87,7 @@ void AboutWindow::Form_Load() {
         lbl_Software_Hinweis->setText(kEnglishNotice);
     }
     adjustSize();
-    centreOnScreen(this);
+    centreOnScreen(*this);
     Label1->setText(read_(kAboutKey, "Version"));
     if (read_(kAboutKey, "Language") == "1033") {
         setWindowTitle("About");

@@ -34,5 +34,3 @@ private:
     QLabel* lbl_Software_Hinweis;
 };
 
-// Centres a window on its screen.
-void centreOnScreen(QWidget* window);

@@ -5,7 +5,7 @@
 #include "app/ToolContext.h"
 #include "learn/LearnRequests.h"
 #include "learn/SensorIdEdit.h"
-#include "learn/WindowPlacement.h"
+#include "app/WindowPlacement.h"
 #include "link/Link.h"
 
 #include <QButtonGroup>

@@ -3,7 +3,7 @@
 #include "app/Timer.h"
 #include "app/ToolContext.h"
 #include "learn/LearnRequests.h"
-#include "learn/WindowPlacement.h"
+#include "app/WindowPlacement.h"
 #include "link/Link.h"
 
 #include <QCloseEvent>

@@ -1,5 +1,5 @@
 #pragma once
-// Centring of the learn-in windows on the screen.
+// Centring of the tool's windows on the screen.
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "learn/WindowPlacement.h"
+#include "app/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
