@@ -4,8 +4,8 @@ set -euo pipefail
 dir=$1
 total=${2:-60}
 root="$(cd "$(dirname "$0")/.." && pwd)"
-targets=("$dir"/fuzz_*)
-[ -e "${targets[0]}" ] || { echo "no fuzz targets"; exit 0; }
+mapfile -t targets < <(find "$dir" -type f -name "fuzz_*" -executable | sort)
+[ ${#targets[@]} -gt 0 ] || { echo "no fuzz targets"; exit 0; }
 each=$(( total / ${#targets[@]} ))
 [ "$each" -ge 5 ] || each=5
 for t in "${targets[@]}"; do

@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
-bool FaultPlan::add(const QString& spec) {
-    const QStringList parts = spec.split('=');
+bool FaultPlan::add(const QString& text) {
+    const QStringList parts = text.split('=');
     const QString name = parts[0].trimmed();
     if (name == "silent" && parts.size() == 1) {
         silent = true;

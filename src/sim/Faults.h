@@ -22,7 +22,7 @@ struct FaultPlan {
     int lostAt = 0;
 
     // Adds one "name" or "name=N"; false for an unknown name or a bad number.
-    bool add(const QString& spec);
+    bool add(const QString& text);
 };
 
 // Whether the nth answer (from 1) falls on an every-N fault.
