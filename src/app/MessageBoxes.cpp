@@ -4,13 +4,13 @@
 #include <QMessageBox>
 
 void QtMessageBoxes::show(const QString& text) {
-    if (open_.contains(text))
+    if (open_->contains(text))
         return;
-    open_.insert(text);
+    open_->insert(text);
     auto* box = new QMessageBox(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
                                 QMessageBox::Ok, parent_);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setObjectName("MessageBox");
-    QObject::connect(box, &QObject::destroyed, [this, text] { open_.remove(text); });
+    QObject::connect(box, &QObject::destroyed, [open = open_, text] { open->remove(text); });
     box->open();
 }

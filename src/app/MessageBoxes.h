@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QWidget;
 
@@ -25,7 +26,8 @@ public:
 
 private:
     QWidget* parent_;
-    QSet<QString> open_;
+    // shared with the boxes, which may outlive this object
+    std::shared_ptr<QSet<QString>> open_ = std::make_shared<QSet<QString>>();
 };
 
 class RecordingMessageBoxes : public MessageBoxes {
