@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Retakes the main window screenshots in docs/ under Xvfb (needs xvfb, x11-apps, imagemagick).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+shot() { # language code, output file
+    local settings
+    settings=$(mktemp)
+    sed "s/\"Language\"=\"1033\"/\"Language\"=\"$1\"/" build/demo-settings.reg > "$settings"
+    QRX_SETTINGS_FILE=$settings xvfb-run -a -s "-screen 0 1366x768x24" bash -c '
+        ./build/qrx-config & app=$!
+        for _ in $(seq 50); do xwininfo -root -tree | grep -q "Configuration Software" && break; sleep 0.1; done
+        sleep 1
+        xwd -root -silent | convert xwd:- -trim "$0"
+        kill $app' "$2"
+    rm -f "$settings"
+}
+shot 1033 docs/main-window-en.png
+shot 1031 docs/main-window-de.png
