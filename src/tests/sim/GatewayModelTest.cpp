@@ -1,0 +1,78 @@
+#include "sim/GatewayModel.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+
+namespace {
+QString ask(GatewayModel& m, const char* request) {
+    const auto answer = m.handle(QByteArray::fromHex(request));
+    return answer ? QString(answer->toHex().toUpper()) : QString("silent");
+}
+} // namespace
+
+TEST(GatewayModel, AnswersAndExceptionsByFunction) {
+    GatewayModel m(1, GatewayVariant::Transceiver, 3);
+    m.learnSensor(2, 0x07, 0x00123456);
+    struct Case {
+        const char* request;
+        const char* answer;
+    } cases[] = {
+        {"010301410001", "0103020041"}, // module type of the transceiver
+        {"010301400001", "0103020014"}, // response time, 20 ms
+        {"0110014000010201"
+         "2C",
+         "011001400001"}, // write response time
+        {"010301400001", "010302012C"},
+        {"010300150002", "01030400123456"}, // sensor ID of row 2
+        {"0105004400FF", "018503"},         // coil value neither 0000 nor FF00
+        {"010400000001", "018401"},         // illegal function
+        {"010301600001", "018302"},         // register between the blocks
+        {"010100600001", "018102"},         // coil beyond the transmit coils
+        {"000301410001", "silent"},         // broadcast
+        {"020301410001", "silent"},         // another slave
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ask(m, c.request), c.answer) << c.request;
+}
+
+TEST(GatewayModel, TheReceiverHasNoSenderObjects) {
+    GatewayModel m(1, GatewayVariant::Receiver, 3);
+    EXPECT_NE(ask(m, "010301410001"), "0103020041");
+    EXPECT_EQ(ask(m, "01030190000A"), "018302");
+    EXPECT_EQ(ask(m, "01050040FF00"), "018502");
+}
+
+TEST(GatewayModel, LearnModeLearnsASensorAfterTheDelayAndClears) {
+    GatewayModel m(1, GatewayVariant::Transceiver, 3);
+    m.setLearnDelayMs(2000);
+    m.advanceTo(0);
+    EXPECT_EQ(ask(m, "010F000400010101"), "010F00040001");
+    EXPECT_TRUE(m.coil(4));
+    m.advanceTo(1000);
+    EXPECT_EQ(m.reg(40) & 0xFF, 0);
+    m.advanceTo(2500);
+    EXPECT_NE(m.reg(40) & 0xFF, 0);
+    EXPECT_FALSE(m.coil(4));
+}
+
+TEST(GatewayModel, LearnModeOffCancels) {
+    GatewayModel m(1, GatewayVariant::Transceiver, 3);
+    m.setLearnDelayMs(2000);
+    m.advanceTo(0);
+    ask(m, "010F000400010101");
+    ask(m, "010F000400010100");
+    m.advanceTo(5000);
+    EXPECT_EQ(m.reg(40) & 0xFF, 0);
+}
+
+TEST(GatewayModel, DeletionEmptiesTheSlotAndTransmitIsLogged) {
+    GatewayModel m(1, GatewayVariant::Transceiver, 3);
+    m.learnSensor(0, 0x05, 0x0012A3F1);
+    EXPECT_EQ(ask(m, "01100000000306000000000000"), "011000000003");
+    EXPECT_EQ(m.reg(0), 0);
+    EXPECT_EQ(m.reg(1), 0);
+    m.setSenderSlot(2, 0x05, 0, {0x50, 0, 0, 0}, 0x30);
+    EXPECT_EQ(ask(m, "01050042FF00"), "01050042FF00");
+    ASSERT_EQ(m.transmitLog().size(), 1u);
+    EXPECT_FALSE(m.coil(0x42));
+}
