@@ -119,10 +119,7 @@ void ParameterFrame::selectStartEntries() {
     } else {
         selectEntry(openList_, 0);
         hooks_.setResponseInputsEnabled(false);
-        for (int row = 0; row < kSensorRows; ++row) {
-            ctx_->sensors.setDeleteEnabled(row, false);
-            ctx_->sensors.setLearnEnabled(row, false);
-        }
+        disableSensorRowButtons();
         if (ctx_->main.deviceTypeText() == "QTX40")
             ctx_->senders.setRowButtonsEnabled(false);
     }
@@ -231,10 +228,7 @@ void ParameterFrame::chk_connected_Click() {
     const bool on = chk_connected->isChecked();
     if (!on) {
         ctx_->senders.setRowButtonsEnabled(false);
-        for (int row = 0; row < kSensorRows; ++row) {
-            ctx_->sensors.setDeleteEnabled(row, false);
-            ctx_->sensors.setLearnEnabled(row, false);
-        }
+        disableSensorRowButtons();
         return;
     }
     if (ctx_->main.deviceTypeText() == "QTX40")
@@ -242,6 +236,13 @@ void ParameterFrame::chk_connected_Click() {
     for (int row = 0; row < kSensorRows; ++row) {
         ctx_->sensors.setDeleteEnabled(row, ctx_->sensors.orgCaption(row) != "00");
         ctx_->sensors.setLearnEnabled(row, true);
+    }
+}
+
+void ParameterFrame::disableSensorRowButtons() {
+    for (int row = 0; row < kSensorRows; ++row) {
+        ctx_->sensors.setDeleteEnabled(row, false);
+        ctx_->sensors.setLearnEnabled(row, false);
     }
 }
 

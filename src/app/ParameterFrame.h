@@ -42,6 +42,7 @@ private:
     void applyToPort();
     void failurePath(const PortError& e);
     void lockForOpenState(bool open);
+    void disableSensorRowButtons();
     void checkAddressRange();
     bool eventFilter(QObject* watched, QEvent* event) override;
 

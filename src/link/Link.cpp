@@ -7,6 +7,16 @@
 
 using namespace RequestKinds;
 
+namespace {
+// Function codes of the answers the tool takes: reads 1 and 3, writes 5, 10, 15 and 16.
+bool isReadFunction(uint8_t f) {
+    return f == 1 || f == 3;
+}
+bool isWriteFunction(uint8_t f) {
+    return f == 5 || f == 10 || f == 15 || f == 16;
+}
+} // namespace
+
 Link::Link(ProgramSettings& settings, SerialPort& MSComm1, Timer& Timer4, Timer& Timer5,
            LinkWindow& window, MessageBoxes& messages)
     : s_(settings)
@@ -114,10 +124,10 @@ void Link::collectRtu() {
                 s_.ReceiveCount = 1;
             }
         } else if (buf[1] == 0) {
-            if (byte == 3 || byte == 1) {
+            if (isReadFunction(byte)) {
                 buf[1] = byte;
                 s_.ReceiveCount++;
-            } else if (byte == 5 || byte == 10 || byte == 15 || byte == 16) {
+            } else if (isWriteFunction(byte)) {
                 buf[1] = byte;
                 s_.ReceiveCount++;
                 ExpectedLength = 8;
@@ -125,7 +135,7 @@ void Link::collectRtu() {
                 buf[0] = 0; // the frame start is dropped; b is not tried as an address
                 s_.ReceiveCount = 0;
             }
-        } else if ((buf[1] == 3 || buf[1] == 1) && buf[2] == 0 && s_.ReceiveCount == 2) {
+        } else if (isReadFunction(buf[1]) && buf[2] == 0 && s_.ReceiveCount == 2) {
             buf[2] = byte;
             s_.ReceiveCount++;
             ExpectedLength = static_cast<int16_t>(byte + 5);
@@ -187,8 +197,7 @@ bool Link::asciiLineChecksOut(const QString& body) const {
     if (!ok || static_cast<uint8_t>((*bytes)[0]) != address)
         return false;
     const uint8_t function = static_cast<uint8_t>((*bytes)[1]);
-    return function == 1 || function == 3 || function == 5 || function == 10 || function == 15 ||
-           function == 16;
+    return isReadFunction(function) || isWriteFunction(function);
 }
 
 void Link::completeAsciiLine(bool onePiece) {

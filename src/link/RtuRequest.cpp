@@ -3,21 +3,19 @@
 #include "app/ProgramSettings.h"
 #include "link/Hex.h"
 
-#include <cmath>
 #include <optional>
 
 namespace {
 using namespace RequestKinds;
 
+// The sender row hands over its checked values already rounded to whole numbers; anything else
+// here is a value the row refused, and is refused again rather than read another way.
 std::optional<uint8_t> byteOfDecimal(const QString& text) {
     bool ok = false;
-    const double v = text.trimmed().replace(',', '.').toDouble(&ok);
-    if (!ok || !std::isfinite(v))
+    const int v = text.toInt(&ok);
+    if (!ok || v < 0 || v > 255)
         return std::nullopt;
-    const double rounded = std::round(v); // halves away from zero
-    if (rounded < 0 || rounded > 255)
-        return std::nullopt;
-    return static_cast<uint8_t>(rounded);
+    return static_cast<uint8_t>(v);
 }
 
 std::optional<QByteArray> hexBytes(const QString& text, int digits) {
