@@ -1,13 +1,7 @@
 // Whole sessions of the tool's main window against the in-process simulated gateway, under the
 // manual clock: open, identify, read the response time, shade the rows, one full pass, idle.
 
-#include "app/DocumentOpener.h"
-#include "app/MainWindow.h"
-#include "app/MessageBoxes.h"
-#include "app/StartRoutine.h"
-#include "app/Timer.h"
-#include "sim/GatewayModel.h"
-#include "sim/SimulatedGatewayPort.h"
+#include "support/WindowSession.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,42 +16,18 @@ struct SessionParam {
     GatewayVariant variant;
 };
 
-class GatewaySession : public ::testing::TestWithParam<SessionParam> {
+class GatewaySession : public ::testing::TestWithParam<SessionParam>, public WindowSession {
 protected:
-    ProgramSettings s;
-    ManualClock clock;
-    GatewayModel* model = nullptr;
-    std::unique_ptr<SimulatedGatewayPort> port;
-    RecordingMessageBoxes messages;
-    RecordingDocumentOpener opener;
-    std::unique_ptr<MainWindow> w;
-
-    void SetUp() override {
-        auto m = std::make_unique<GatewayModel>(1, GetParam().variant, 5);
+    GatewaySession()
+        : WindowSession(demoSensors(GetParam().variant)) {}
+    static std::unique_ptr<GatewayModel> demoSensors(GatewayVariant variant) {
+        auto m = std::make_unique<GatewayModel>(1, variant, 5);
         m->learnSensor(0, 0x05, 0x0012A3F1);
         m->learnSensor(3, 0x07, 0x01800A22);
         m->learnSensor(31, 0x06, 0xFFEE0001);
-        model = m.get();
-        port = std::make_unique<SimulatedGatewayPort>(clock, std::move(m));
-        applyStartValues(s);
-        w = std::make_unique<MainWindow>(
-            s, clock, *port, messages, [](const QString&, const QString&) { return QString(); },
-            opener);
-        runStartRoutine(s, *w, *port);
+        return m;
     }
-    template <class T> T* find(const QString& name) { return w->findChild<T*>(name); }
-    void pick(int list, const QString& text) {
-        QComboBox* l = find<QComboBox>(QString("Combo_Port_%1").arg(list));
-        l->setCurrentIndex(l->findText(text));
-        emit l->activated(l->currentIndex());
-    }
-    void connect() {
-        find<QLineEdit>("txt_Modbus_adress")->setText("1");
-        pick(5, GetParam().mode);
-        pick(6, "open");
-    }
-    QString id(int row) { return find<QLabel>(QString("txt_id_%1").arg(row))->text(); }
-    QString org(int row) { return find<QLabel>(QString("txt_org_%1").arg(row))->text(); }
+    void connect() { WindowSession::connect(GetParam().mode); }
 };
 } // namespace
 
@@ -72,10 +42,10 @@ TEST_P(GatewaySession, OpenIdentifyShadeAndOnePassShowExactlyTheGatewaysSensors)
     EXPECT_EQ(find<QTabWidget>("SSTab1")->isTabEnabled(1), transceiver);
     for (int row = 0; row < kSensorRows; ++row) {
         const uint16_t reg0 = model->reg(10 * row);
-        EXPECT_EQ(org(row), QString("%1").arg(reg0 & 0xFF, 2, 16, QChar('0')).toUpper()) << row;
+        EXPECT_EQ(org(row), hex2(reg0)) << row;
         const uint32_t sensorId =
             (uint32_t(model->reg(10 * row + 1)) << 16) | model->reg(10 * row + 2);
-        EXPECT_EQ(id(row), QString("%1").arg(sensorId, 8, 16, QChar('0')).toUpper()) << row;
+        EXPECT_EQ(id(row), hex8(sensorId)) << row;
     }
     EXPECT_EQ(org(3), "07");
     EXPECT_EQ(id(31), "FFEE0001");

@@ -1,0 +1,86 @@
+#pragma once
+// The tool's whole main window against the in-process simulated gateway, under the manual clock:
+// the rig shared by the session tests. The gateway model stays reachable through `model`.
+
+#include "app/DocumentOpener.h"
+#include "app/MainWindow.h"
+#include "app/MessageBoxes.h"
+#include "app/StartRoutine.h"
+#include "app/Timer.h"
+#include "sim/Faults.h"
+#include "sim/GatewayModel.h"
+#include "sim/SimulatedGatewayPort.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <memory>
+
+struct WindowSession {
+    ProgramSettings s;
+    ManualClock clock;
+    GatewayModel* model = nullptr;
+    std::unique_ptr<SimulatedGatewayPort> port;
+    RecordingMessageBoxes messages;
+    RecordingDocumentOpener opener;
+    std::unique_ptr<MainWindow> w;
+
+    // The gateway is prepared by the caller (sensors learned, sender rows filled) before the
+    // window exists.
+    explicit WindowSession(std::unique_ptr<GatewayModel> m, FaultPlan faults = {}) {
+        model = m.get();
+        port = std::make_unique<SimulatedGatewayPort>(clock, std::move(m), faults);
+        applyStartValues(s);
+        w = std::make_unique<MainWindow>(
+            s, clock, *port, messages, [](const QString&, const QString&) { return QString(); },
+            opener);
+        runStartRoutine(s, *w, *port);
+    }
+    ~WindowSession() {
+        // Windows the session opened (status window, sensor settings) go before the main window.
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top != w.get())
+                top->close();
+    }
+
+    template <class T> T* find(const QString& name) const { return w->findChild<T*>(name); }
+    // A control anywhere: the main window or one of the windows it opened.
+    template <class T> T* anywhere(const QString& name) const {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == name)
+                if (auto* t = qobject_cast<T*>(top))
+                    return t;
+            if (auto* t = top->findChild<T*>(name))
+                return t;
+        }
+        return nullptr;
+    }
+    void pick(int list, const QString& text) {
+        QComboBox* l = find<QComboBox>(QString("Combo_Port_%1").arg(list));
+        l->setCurrentIndex(l->findText(text));
+        emit l->activated(l->currentIndex());
+    }
+    // Address 1, the mode ("ASCII" or "RTU"), "open".
+    void connect(const QString& mode, const QString& address = "1") {
+        find<QLineEdit>("txt_Modbus_adress")->setText(address);
+        pick(5, mode);
+        pick(6, "open");
+    }
+    QString text(const QString& name) const {
+        if (auto* l = find<QLabel>(name))
+            return l->text();
+        if (auto* e = find<QLineEdit>(name))
+            return e->text();
+        return QString();
+    }
+    QString id(int row) const { return text(QString("txt_id_%1").arg(row)); }
+    QString org(int row) const { return text(QString("txt_org_%1").arg(row)); }
+};
+
+inline QString hex2(unsigned v) {
+    return QString("%1").arg(v & 0xFF, 2, 16, QChar('0')).toUpper();
+}
+inline QString hex8(uint32_t v) {
+    return QString("%1").arg(v, 8, 16, QChar('0')).toUpper();
+}
