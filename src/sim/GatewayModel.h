@@ -31,6 +31,7 @@ public:
     GatewayVariant variant() const { return variant_; }
     void setLearnDelayMs(int ms) { learnDelayMs_ = ms; }
     uint16_t responseTimeMs() const { return responseTime_; }
+    void setResponseTimeMs(uint16_t ms) { responseTime_ = ms; }
 
     // Request bytes (address, function, data; no check) to answer bytes of the same layout;
     // nullopt when the gateway stays silent (broadcast, another address, malformed request).

@@ -6,17 +6,25 @@ void GatewayServer::setMode(LineMode m) {
     ascii_ = {};
 }
 
-std::vector<ServedExchange> GatewayServer::receive(const QByteArray& bytes, int64_t nowMs) {
+std::vector<ServedExchange> GatewayServer::receive(const QByteArray& bytes, int64_t nowMs,
+                                                   bool frameEnds) {
     model_.advanceTo(nowMs);
     std::vector<SlaveFrame> frames = mode_ == LineMode::Rtu ? rtu_.feed(bytes) : ascii_.feed(bytes);
-    if (mode_ == LineMode::Rtu) {
-        // the tool writes a whole frame at once: the silence after it ends an unknown function's
-        // frame
+    if (mode_ == LineMode::Rtu && frameEnds)
         for (SlaveFrame& f : rtu_.silence())
             frames.push_back(f);
-    }
     std::vector<ServedExchange> out;
     for (const SlaveFrame& f : frames)
+        out.push_back(serve(f));
+    return out;
+}
+
+std::vector<ServedExchange> GatewayServer::lineSilent(int64_t nowMs) {
+    std::vector<ServedExchange> out;
+    if (mode_ != LineMode::Rtu)
+        return out;
+    model_.advanceTo(nowMs);
+    for (const SlaveFrame& f : rtu_.silence())
         out.push_back(serve(f));
     return out;
 }
@@ -48,6 +56,7 @@ ServedExchange GatewayServer::serve(const SlaveFrame& f) {
     QByteArray frame =
         mode_ == LineMode::Rtu ? RtuSlaveFramer::frame(*answer) : AsciiSlaveFramer::frame(*answer);
     if (hits(faults_.corruptEvery, answered_)) {
+        x.answerCheckOk = false;
         const int i = mode_ == LineMode::Rtu ? frame.size() - 1 : frame.size() - 3;
         frame[i] =
             char(mode_ == LineMode::Rtu ? uint8_t(frame[i]) ^ 0x5A : (frame[i] == '0' ? '1' : '0'));

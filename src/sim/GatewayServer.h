@@ -14,9 +14,10 @@ enum class LineMode { Ascii, Rtu };
 struct ServedExchange {
     QByteArray request; // request bytes without check (empty when undecodable)
     bool requestCheckOk = false;
-    QByteArray answerFrame; // full frame on the line, noise first; empty: no answer
-    QByteArray answer;      // answer bytes without check
-    int delayMs = 0;        // time from the request's end to the answer's start
+    QByteArray answerFrame;    // full frame on the line, noise first; empty: no answer
+    QByteArray answer;         // answer bytes without check
+    bool answerCheckOk = true; // false when a fault corrupted the answer's check
+    int delayMs = 0;           // time from the request's end to the answer's start
     bool deviceLost = false;
 };
 
@@ -28,8 +29,12 @@ public:
         , rng_(seed) {}
     void setMode(LineMode m);
     LineMode mode() const { return mode_; }
-    // Bytes that arrived by nowMs; one exchange per complete frame.
-    std::vector<ServedExchange> receive(const QByteArray& bytes, int64_t nowMs);
+    // Bytes that arrived by nowMs; one exchange per complete frame. frameEnds: the line falls
+    // silent after these bytes (the in-process port gets whole frames at once).
+    std::vector<ServedExchange> receive(const QByteArray& bytes, int64_t nowMs,
+                                        bool frameEnds = true);
+    // The line has been silent for 3.5 characters: an RTU frame of unknown length ends here.
+    std::vector<ServedExchange> lineSilent(int64_t nowMs);
     GatewayModel& model() { return model_; }
 
 private:

@@ -1,0 +1,126 @@
+#include "sim/PtyGateway.h"
+
+#include "sim/FrameLog.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+PtyGateway::PtyGateway(const SimOptions& options, LogSink log)
+    : options_(options)
+    , log_(std::move(log))
+    , model_(makeGatewayModel(options))
+    , server_(*model_, options.faults, options.seed) {
+    server_.setMode(options.mode);
+    silence_.setSingleShot(true);
+    silence_.setTimerType(Qt::PreciseTimer);
+    silence_.setInterval(std::max(2, int(3.5 * charUs() / 1000.0 + 0.999)));
+    connect(&silence_, &QTimer::timeout, this,
+            [this] { serveAll(server_.lineSilent(int64_t(nowUs() / 1000))); });
+    writer_.setTimerType(Qt::PreciseTimer);
+    writer_.setInterval(1);
+    connect(&writer_, &QTimer::timeout, this, &PtyGateway::writeDue);
+}
+
+PtyGateway::~PtyGateway() {
+    closePty();
+}
+
+double PtyGateway::charUs() const {
+    const int bits = options_.mode == LineMode::Ascii ? 10 : 11; // 7E1 / 8E1 with start and stop
+    return 1e6 * bits / options_.baud;
+}
+
+QString PtyGateway::start() {
+    if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0)
+        return QString("openpty failed: %1").arg(strerror(errno));
+    termios t{};
+    tcgetattr(slave_, &t);
+    cfmakeraw(&t);
+    cfsetspeed(&t, B9600);
+    tcsetattr(slave_, TCSANOW, &t);
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    slavePath_ = QString::fromLocal8Bit(ttyname(slave_));
+    if (!options_.link.isEmpty()) {
+        QFile::remove(options_.link);
+        if (symlink(slavePath_.toLocal8Bit().constData(),
+                    options_.link.toLocal8Bit().constData()) != 0)
+            return QString("cannot create the link %1: %2").arg(options_.link, strerror(errno));
+    }
+    notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &PtyGateway::readable);
+    elapsed_.start();
+    return QString();
+}
+
+void PtyGateway::closePty() {
+    if (notifier_)
+        notifier_->setEnabled(false);
+    if (master_ >= 0)
+        ::close(master_);
+    if (slave_ >= 0)
+        ::close(slave_);
+    master_ = slave_ = -1;
+    if (!options_.link.isEmpty())
+        QFile::remove(options_.link);
+}
+
+void PtyGateway::readable() {
+    char buf[512];
+    const ssize_t n = ::read(master_, buf, sizeof buf);
+    if (n <= 0)
+        return;
+    serveAll(server_.receive(QByteArray(buf, int(n)), int64_t(nowUs() / 1000), false));
+    if (options_.mode == LineMode::Rtu)
+        silence_.start();
+}
+
+void PtyGateway::serveAll(const std::vector<ServedExchange>& xs) {
+    for (const ServedExchange& x : xs) {
+        log("<-", describeRequest(x.request) +
+                      (x.requestCheckOk ? " check ok" : " check bad, not answered"));
+        if (x.deviceLost) {
+            log("--", "device lost (fault), closing the line");
+            closePty();
+            if (onLost)
+                onLost();
+            return;
+        }
+        if (x.answerFrame.isEmpty()) {
+            if (x.requestCheckOk)
+                log("->", "no answer");
+            continue;
+        }
+        log("->", describeAnswer(x.answer) +
+                      (x.answerCheckOk ? " check ok" : " check bad (fault)") +
+                      QString(" after %1 ms").arg(x.delayMs));
+        const double startUs = std::max(nowUs() + x.delayMs * 1000.0, lineFreeUs_);
+        for (int i = 0; i < x.answerFrame.size(); ++i)
+            pending_.emplace_back(startUs + (i + 1) * charUs(), x.answerFrame[i]);
+        lineFreeUs_ = pending_.back().first;
+        writer_.start();
+    }
+}
+
+void PtyGateway::writeDue() {
+    QByteArray out;
+    const double now = nowUs();
+    while (!pending_.empty() && pending_.front().first <= now) {
+        out.append(pending_.front().second);
+        pending_.pop_front();
+    }
+    if (!out.isEmpty() && master_ >= 0 && ::write(master_, out.constData(), size_t(out.size())) < 0)
+        log("--", QString("write failed: %1").arg(strerror(errno)));
+    if (pending_.empty())
+        writer_.stop();
+}
+
+void PtyGateway::log(const QString& direction, const QString& text) {
+    if (log_)
+        log_(QString("%1 %2 %3").arg(nowUs() / 1e6, 9, 'f', 3).arg(direction, text));
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The simulated gateway served on a pseudo-terminal: the tool (or any Modbus master) opens the
+// slave side's path. Requests are read as they arrive; answers go out after the response time,
+// paced at the line's character rate, so that they arrive in pieces as on a real line.
+
+#include "sim/GatewayServer.h"
+#include "sim/SimOptions.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <deque>
+#include <functional>
+#include <memory>
+
+class PtyGateway : public QObject {
+public:
+    using LogSink = std::function<void(const QString&)>;
+    PtyGateway(const SimOptions& options, LogSink log);
+    ~PtyGateway() override;
+
+    // Opens the pseudo-terminal and the link; an error text when that fails.
+    QString start();
+    QString slavePath() const { return slavePath_; }
+    // Called when the device is lost by a fault: the pty is closed.
+    std::function<void()> onLost;
+
+private:
+    void readable();
+    void serveAll(const std::vector<ServedExchange>& xs);
+    void writeDue();
+    void log(const QString& direction, const QString& text);
+    double nowUs() const { return double(elapsed_.nsecsElapsed()) / 1000.0; }
+    double charUs() const;
+    void closePty();
+
+    SimOptions options_;
+    LogSink log_;
+    std::unique_ptr<GatewayModel> model_;
+    GatewayServer server_;
+    QElapsedTimer elapsed_;
+    int master_ = -1;
+    int slave_ = -1; // held open so that the master never reads end-of-file between clients
+    QString slavePath_;
+    QSocketNotifier* notifier_ = nullptr;
+    QTimer silence_; // 3.5 characters without a byte end an RTU frame
+    QTimer writer_;  // puts due answer bytes on the line
+    std::deque<std::pair<double, char>> pending_;
+    double lineFreeUs_ = 0;
+};

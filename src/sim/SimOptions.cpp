@@ -1,0 +1,100 @@
+#include "sim/SimOptions.h"
+
+#include <QCommandLineParser>
+
+namespace {
+struct Range {
+    const char* name;
+    qint64 min, max;
+};
+
+std::optional<qint64> number(const QCommandLineParser& p, const Range& r, QString& error) {
+    if (!p.isSet(r.name))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 v = p.value(r.name).toLongLong(&ok, 0);
+    if (!ok || v < r.min || v > r.max)
+        error = QString("--%1 takes a number from %2 to %3, not \"%4\"")
+                    .arg(r.name)
+                    .arg(r.min)
+                    .arg(r.max)
+                    .arg(p.value(r.name));
+    return v;
+}
+
+void addOptions(QCommandLineParser& p) {
+    p.addOptions({
+        {"mode", "Framing: ascii or rtu (default rtu).", "mode", "rtu"},
+        {"address", "Modbus address 1..247 (default 1).", "n", "1"},
+        {"variant", "qtx (transceiver, default) or qrx (receiver).", "variant", "qtx"},
+        {"sensors", "Learned sensors 0..32 (default 5).", "n", "5"},
+        {"learn-delay", "Milliseconds until a sensor in learn mode is learned (default 3000).",
+         "ms", "3000"},
+        {"response-time", "Minimal response time in ms, 0..65535 (default 20).", "ms", "20"},
+        {"fault",
+         "Fault, repeatable: drop=N, corrupt=N, exception=N, noise=N, late=MS, silent, lost=N.",
+         "fault"},
+        {"seed", "Seed of the sensors' telegrams (default 1).", "n", "1"},
+        {"baud", "Baud rate the answers are paced at (default 9600).", "baud", "9600"},
+        {"link", "Symlink created to the pseudo-terminal, removed at the end.", "path"},
+    });
+    p.addHelpOption();
+}
+} // namespace
+
+QString simUsage() {
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        "Serves a simulated QRX/QTX RS485 Modbus gateway on a pseudo-terminal and prints every "
+        "request and answer.");
+    addOptions(p);
+    return p.helpText();
+}
+
+std::variant<SimOptions, QString> parseSimOptions(const QStringList& args) {
+    QCommandLineParser p;
+    addOptions(p);
+    if (!p.parse(args))
+        return p.errorText();
+    if (!p.positionalArguments().isEmpty())
+        return "unexpected argument \"" + p.positionalArguments().first() + "\"";
+    SimOptions o;
+    o.help = p.isSet("help");
+    const QString mode = p.value("mode").toLower();
+    if (mode != "rtu" && mode != "ascii")
+        return "--mode takes ascii or rtu, not \"" + p.value("mode") + "\"";
+    o.mode = mode == "ascii" ? LineMode::Ascii : LineMode::Rtu;
+    const QString variant = p.value("variant").toLower();
+    if (variant != "qtx" && variant != "qrx")
+        return "--variant takes qtx or qrx, not \"" + p.value("variant") + "\"";
+    o.variant = variant == "qrx" ? GatewayVariant::Receiver : GatewayVariant::Transceiver;
+    QString error;
+    o.address = uint8_t(number(p, {"address", 1, 247}, error).value_or(1));
+    o.sensors = int(number(p, {"sensors", 0, 32}, error).value_or(5));
+    o.learnDelayMs = int(number(p, {"learn-delay", 0, 600000}, error).value_or(3000));
+    o.responseTimeMs = int(number(p, {"response-time", 0, 65535}, error).value_or(20));
+    o.seed = uint32_t(number(p, {"seed", 0, 0xFFFFFFFFll}, error).value_or(1));
+    o.baud = int(number(p, {"baud", 300, 4000000}, error).value_or(9600));
+    if (!error.isEmpty())
+        return error;
+    for (const QString& f : p.values("fault"))
+        if (!o.faults.add(f))
+            return "unknown fault \"" + f + "\"";
+    o.link = p.value("link");
+    return o;
+}
+
+std::unique_ptr<GatewayModel> makeGatewayModel(const SimOptions& o) {
+    auto m = std::make_unique<GatewayModel>(o.address, o.variant, o.seed);
+    m->setLearnDelayMs(o.learnDelayMs);
+    m->setResponseTimeMs(uint16_t(o.responseTimeMs));
+    static constexpr uint8_t kOrgs[] = {0x05, 0x06, 0x07};
+    for (int row = 0; row < o.sensors; ++row)
+        m->learnSensor(row, kOrgs[row % 3], 0x01830000u + uint32_t(row) * 0x111u);
+    if (o.variant == GatewayVariant::Transceiver) {
+        m->setSenderSlot(0, 0x05, 0xFF9A0000, {0x50, 0, 0, 0}, 0x30);
+        m->setSenderSlot(1, 0x06, 0xFF9A0001, {0x09, 0, 0, 0}, 0x00);
+        m->setSenderSlot(2, 0x07, 0xFF9A0002, {0x08, 0x28, 0x02, 0x87}, 0x30);
+    }
+    return m;
+}

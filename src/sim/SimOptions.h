@@ -1,0 +1,31 @@
+#pragma once
+// Command line of qrx-gateway-sim, parsed apart from the program so that it is tested alone.
+
+#include "sim/Faults.h"
+#include "sim/GatewayModel.h"
+#include "sim/GatewayServer.h"
+
+#include <QStringList>
+#include <memory>
+#include <variant>
+
+struct SimOptions {
+    LineMode mode = LineMode::Rtu;
+    uint8_t address = 1;
+    GatewayVariant variant = GatewayVariant::Transceiver;
+    int sensors = 5;
+    int learnDelayMs = 3000;
+    int responseTimeMs = 20;
+    FaultPlan faults;
+    uint32_t seed = 1;
+    int baud = 9600;
+    QString link; // symlink to the pseudo-terminal; empty: none
+    bool help = false;
+};
+
+// args as from QCoreApplication::arguments() (program name first). An error text on bad input.
+std::variant<SimOptions, QString> parseSimOptions(const QStringList& args);
+QString simUsage();
+// A gateway as the options describe it: sensors of mixed kinds in rows 0..n-1 and, for the
+// transceiver, three filled sender rows.
+std::unique_ptr<GatewayModel> makeGatewayModel(const SimOptions& o);
