@@ -56,6 +56,17 @@ class GatewaySim:
                 return line
         raise AssertionError("no log line with %r; log:\n%s" % (text, "\n".join(self.lines)))
 
+    def drain(self):
+        """Takes the log lines printed so far; returns all lines."""
+        while True:
+            try:
+                line = self.queue.get_nowait()
+            except queue.Empty:
+                return self.lines
+            if line is None:
+                return self.lines
+            self.lines.append(line)
+
     def stop(self):
         """SIGTERM; the program must end cleanly and remove its link."""
         self.proc.send_signal(signal.SIGTERM)
@@ -78,3 +89,35 @@ class GatewaySim:
                 self.stop()
             else:
                 self.proc.kill()
+
+
+def run_window(device, mode, address, timeout_ms=60000):
+    """Runs the tool's main window on device through one table pass; returns (exit code, lines)."""
+    program = os.path.join(build_dir(), "qrx_e2e_window")
+    if not os.path.exists(program):
+        print("qrx_e2e_window is not built")
+        sys.exit(SKIP)
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    done = subprocess.run([program, device, mode, str(address), str(timeout_ms)], env=env,
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                          timeout=timeout_ms / 1000 + 30)
+    return done.returncode, done.stdout.splitlines()
+
+
+def shown(lines, kind):
+    """The window's rows of one kind ("sensor" or "sender") as {row: [fields]}."""
+    rows = {}
+    for line in lines:
+        parts = line.split(" ")
+        if parts[0] == kind:
+            rows[int(parts[1])] = parts[2:]
+    return rows
+
+
+def value(lines, name):
+    for line in lines:
+        if line.startswith(name + " "):
+            return line[len(name) + 1:]
+        if line == name:
+            return ""
+    raise AssertionError("no %r in the window's output" % name)
