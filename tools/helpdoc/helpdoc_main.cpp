@@ -24,9 +24,12 @@
 
 namespace {
 
-constexpr int kResolution = 300;        // dots per inch of the PDF's layout
-constexpr qreal kMarginMm = 20;         // all four page margins
-constexpr qreal kMaxPictureWidth = 560; // in 96-dpi pixels, about 148 mm
+constexpr int kResolution = 300; // dots per inch of the PDF's layout
+constexpr qreal kMarginMm = 20;  // all four page margins
+// Pictures are screenshots of about 800 pixels; one common scale keeps the windows' proportions
+// to each other, and the text width (170 mm, 642 pixels at 96 dpi) is the limit.
+constexpr qreal kPictureScale = 0.75;
+constexpr qreal kMaxPictureWidth = 640;
 
 struct Picture {
     int position;
@@ -34,8 +37,8 @@ struct Picture {
     QTextImageFormat format;
 };
 
-// Loads every picture the text names from beside the Markdown file and gives each a size that
-// fits the page. A missing picture is an error: the manual would silently lose it.
+// Loads every picture the text names from beside the Markdown file and gives each its size on
+// the page. A missing picture is an error: the manual would silently lose it.
 bool loadPictures(QTextDocument& doc, const QDir& base) {
     QList<Picture> pictures;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
@@ -52,7 +55,7 @@ bool loadPictures(QTextDocument& doc, const QDir& base) {
             return false;
         }
         doc.addResource(QTextDocument::ImageResource, QUrl(name), image);
-        const qreal width = qMin<qreal>(image.width(), kMaxPictureWidth);
+        const qreal width = qMin<qreal>(image.width() * kPictureScale, kMaxPictureWidth);
         p.format.setWidth(width);
         p.format.setHeight(width * image.height() / image.width());
         QTextCursor c(&doc);
