@@ -9,7 +9,15 @@ set(QRX_DEFAULT_SETTINGS_FILE ${QRX_SETTINGS_DIR}/qrx-qtx-rs485-modbus.reg)
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/app/StoredSettings.cpp APPEND PROPERTY
     COMPILE_DEFINITIONS QRX_DEFAULT_SETTINGS_FILE="${QRX_DEFAULT_SETTINGS_FILE}")
 
-install(FILES ${CMAKE_BINARY_DIR}/qrx-qtx-rs485-modbus.reg DESTINATION ${QRX_SETTINGS_DIR})
+# Below the prefix (/usr/local/etc) the destination stays relative, so that an install with
+# --prefix keeps the settings file inside that prefix as well.
+file(RELATIVE_PATH QRX_SETTINGS_BELOW_PREFIX ${CMAKE_INSTALL_PREFIX} ${QRX_SETTINGS_DIR})
+if(QRX_SETTINGS_BELOW_PREFIX MATCHES "^\\.\\.")
+    set(QRX_SETTINGS_DESTINATION ${QRX_SETTINGS_DIR})
+else()
+    set(QRX_SETTINGS_DESTINATION ${QRX_SETTINGS_BELOW_PREFIX})
+endif()
+install(FILES ${CMAKE_BINARY_DIR}/qrx-qtx-rs485-modbus.reg DESTINATION ${QRX_SETTINGS_DESTINATION})
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/qrx-config.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/qrx-config.svg
@@ -32,10 +40,15 @@ set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Korvalund QRX tools <qrx-tools@korvalund.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# dpkg-shlibdeps finds the Qt 6 libraries; these name them in case it cannot
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4)")
+set(CPACK_STRIP_FILES ON) # the package without the debug information of RelWithDebInfo
+# The Qt 6 runtime: dpkg-shlibdeps (dpkg-dev) names the exact libraries where it is there.
+find_program(QRX_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(QRX_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4)")
+endif()
 # the installed settings are the administrator's: an upgrade keeps changes to them
 file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles "${QRX_DEFAULT_SETTINGS_FILE}\n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/conffiles)
