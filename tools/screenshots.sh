@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Retakes the main window screenshots in docs/ under Xvfb (needs xvfb, x11-apps, imagemagick).
+# Retakes the manual's screenshots in docs/manual/img (headless, by qrx-doc-shots against the
+# built-in demo gateway) and the main window screenshots in docs/ under Xvfb (needs xvfb,
+# x11-apps, imagemagick). Rebuild afterwards: the help documents embed the manual's pictures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+QT_QPA_PLATFORM=offscreen ./build/qrx-doc-shots docs/manual/img
 shot() { # language code, output file
     local settings
     settings=$(mktemp)

@@ -104,10 +104,14 @@ bool parseValueLine(const QString& line, ValueLine& v) {
 
 } // namespace
 
+// The build names the installed settings file (below the installation's configuration folder).
+#ifndef QRX_DEFAULT_SETTINGS_FILE
+#define QRX_DEFAULT_SETTINGS_FILE "/etc/korvalund/qrx-qtx-rs485-modbus.reg"
+#endif
+
 QString storedSettingsPath() {
     const QByteArray env = qgetenv("QRX_SETTINGS_FILE");
-    return env.isEmpty() ? QStringLiteral("/etc/korvalund/qrx-qtx-rs485-modbus.reg")
-                         : QString::fromLocal8Bit(env);
+    return env.isEmpty() ? QStringLiteral(QRX_DEFAULT_SETTINGS_FILE) : QString::fromLocal8Bit(env);
 }
 
 QString ReadStoredSettingFrom(const QByteArray& fileBytes, const QString& key,

@@ -1,6 +1,7 @@
 #pragma once
 // The tool's stored settings: a text file in registry export syntax, read again at every call.
-// Its path is $QRX_SETTINGS_FILE, else /etc/korvalund/qrx-qtx-rs485-modbus.reg.
+// Its path is $QRX_SETTINGS_FILE, else the installed one, <sysconfdir>/korvalund/
+// qrx-qtx-rs485-modbus.reg (/etc/korvalund/... for the prefix /usr).
 
 #include <QString>
 

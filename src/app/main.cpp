@@ -8,16 +8,41 @@
 #include "sim/SimulatedGatewayPort.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+// For installers and scripts, without a window: where the settings are read from, and the help
+// document that the Help menu opens with them. Empty for any other argument: the tool then
+// starts as usual.
+QString pathFor(const char* option, const StoredSettingReader& read) {
+    if (std::strcmp(option, "--print-settings-path") == 0)
+        return storedSettingsPath();
+    if (std::strcmp(option, "--print-help-path") != 0)
+        return {};
+    ProgramSettings settings;
+    applyStartValues(settings);
+    localiseSettings(settings, read, Windows::Main);
+    return helpDocumentPath(settings);
+}
+} // namespace
 
 int main(int argc, char** argv) {
+    const StoredSettingReader read = [](const QString& key, const QString& value) {
+        return ReadStoredSetting(key, value);
+    };
+    if (argc == 2) {
+        const QString path = pathFor(argv[1], read);
+        if (!path.isEmpty()) {
+            std::printf("%s\n", path.toLocal8Bit().constData());
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName("QRX-QTX-RS485-Modbus");
     ProgramSettings settings;
     applyStartValues(settings);
     QtClock clock;
-    const StoredSettingReader read = [](const QString& key, const QString& value) {
-        return ReadStoredSetting(key, value);
-    };
     PortSelector MSComm1([&clock] { return makeDemoGateway(clock); }, read);
     QtMessageBoxes messages;
     DesktopDocumentOpener opener;

@@ -1,0 +1,245 @@
+// Takes the manual's screenshots: the real windows of the tool against the in-process demo
+// gateway, driven by the manual clock, grabbed with QWidget::grab() and saved as PNG.
+//   qrx-doc-shots <output folder>       (runs headless with QT_QPA_PLATFORM=offscreen)
+// Files: <name>-de.png and <name>-en.png for main, sender, settings, status-learn, status-read,
+// delete, alarm (the lower part of the main window).
+
+#include "app/DocumentOpener.h"
+#include "app/Localisation.h"
+#include "app/MainWindow.h"
+#include "app/MessageBoxes.h"
+#include "app/StartRoutine.h"
+#include "learn/LearnPanel.h"
+#include "learn/StatusWindow.h"
+#include "sim/SimulatedGatewayPort.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace {
+
+constexpr int kMaxWidth = 800; // the manual's pages are A4; wider pictures only cost bytes
+constexpr int kMainWidth = 1100;
+constexpr int kMainHeight = 720;
+
+class Session {
+public:
+    Session(const QString& language, int address) {
+        port_ = std::make_unique<SimulatedGatewayPort>(clock_, makeDemoModel());
+        applyStartValues(s_);
+        const StoredSettingReader read = [language](const QString&, const QString& value) {
+            if (value == "Language")
+                return language;
+            if (value == "Version")
+                return QStringLiteral("1.0.0");
+            return QString();
+        };
+        w_ = std::make_unique<MainWindow>(s_, clock_, *port_, messages_, read, opener_);
+        runStartRoutine(s_, *w_, *port_);
+        w_->findChild<QLineEdit*>("txt_Modbus_adress")->setText(QString::number(address));
+    }
+    ~Session() {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top != w_.get())
+                top->close();
+    }
+
+    MainWindow& window() { return *w_; }
+    ProgramSettings& settings() { return s_; }
+
+    void pick(int list, const QString& text) {
+        auto* l = w_->findChild<QComboBox*>(QString("Combo_Port_%1").arg(list));
+        l->setCurrentIndex(l->findText(text));
+        emit l->activated(l->currentIndex());
+    }
+    // Advances the clock in small steps until done() holds; false after limitMs.
+    bool advanceUntil(const std::function<bool()>& done, int64_t limitMs = 30000) {
+        for (int64_t t = 0; t < limitMs; t += 50) {
+            if (done())
+                return true;
+            clock_.advance(50);
+            QCoreApplication::processEvents();
+        }
+        return done();
+    }
+    void advance(int64_t ms) {
+        clock_.advance(ms);
+        QCoreApplication::processEvents();
+    }
+    template <class T> T* child(QWidget* in, const QString& name) {
+        return in->findChild<T*>(name);
+    }
+    void click(QWidget* in, const QString& name) {
+        if (auto* b = child<QAbstractButton>(in, name))
+            b->click();
+    }
+
+private:
+    ProgramSettings s_;
+    ManualClock clock_;
+    std::unique_ptr<SimulatedGatewayPort> port_;
+    RecordingMessageBoxes messages_;
+    RecordingDocumentOpener opener_;
+    std::unique_ptr<MainWindow> w_;
+};
+
+// The main window at the size that shows all 32 rows; the small windows at their own size.
+bool save(QWidget* widget, const QString& file) {
+    if (!widget) {
+        std::fprintf(stderr, "no window for %s\n", qPrintable(file));
+        return false;
+    }
+    if (qobject_cast<MainWindow*>(widget))
+        widget->resize(qMax(kMainWidth, widget->minimumSizeHint().width()), kMainHeight);
+    else
+        widget->adjustSize();
+    QRect area = widget->rect();
+    if (!qobject_cast<MainWindow*>(widget)) // without the empty space below the controls
+        area.setBottom(qMin(area.bottom(), widget->childrenRect().bottom() + 8));
+    QPixmap shot = widget->grab(area);
+    if (shot.width() > kMaxWidth)
+        shot = shot.scaledToWidth(kMaxWidth, Qt::SmoothTransformation);
+    if (!shot.save(file, "PNG", 9)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return false;
+    }
+    std::printf("%s %dx%d (window %dx%d)\n", qPrintable(file), shot.width(), shot.height(),
+                widget->width(), widget->height());
+    return true;
+}
+
+// The lower part of the main window, where the alarm shows.
+bool saveAlarm(MainWindow& w, const QString& file) {
+    w.resize(qMax(kMainWidth, w.minimumSizeHint().width()), kMainHeight);
+    auto* alarm = w.findChild<QWidget*>("lbl_Alarm");
+    auto* scale = w.findChild<QWidget*>("frm_scale");
+    if (!alarm || !scale)
+        return save(nullptr, file);
+    const int top = qMin(alarm->mapTo(&w, QPoint(0, 0)).y(), scale->mapTo(&w, QPoint(0, 0)).y());
+    QPixmap shot = w.grab(QRect(0, top - 8, w.width(), w.height() - top + 8));
+    shot = shot.scaledToWidth(kMaxWidth, Qt::SmoothTransformation);
+    std::printf("%s %dx%d\n", qPrintable(file), shot.width(), shot.height());
+    return shot.save(file, "PNG", 9);
+}
+
+bool connected(Session& session) {
+    session.pick(5, "ASCII");
+    session.pick(6, "open");
+    return session.advanceUntil([&] { return session.window().statusWindow().isShownNow(); });
+}
+
+bool passEnded(Session& session) {
+    return session.advanceUntil([&] {
+        return session.settings().RequestKind == RequestKinds::None &&
+               !session.window().statusWindow().isShownNow();
+    });
+}
+
+// Data byte 1 of row 5 inverted through its sensor settings window; a pass follows.
+bool invertRow5(Session& session) {
+    MainWindow& w = session.window();
+    session.click(&w, "bt_learn_5");
+    session.advance(1500); // the row's inversion flag has arrived
+    QWidget* settingsWindow = w.learnPanel().settingsWindow();
+    if (!settingsWindow)
+        return false;
+    if (auto* invert = session.child<QAbstractButton>(settingsWindow, "chk_invert"))
+        invert->setChecked(true);
+    session.click(settingsWindow, "bt_set");
+    return session.advanceUntil([&] { return w.statusWindow().isShownNow(); }) &&
+           passEnded(session);
+}
+
+// A template chosen in sender row 3: its values show as edited until they are applied.
+void chooseTemplate(Session& session, int row, int entry) {
+    auto* list = session.window().findChild<QComboBox*>(QString("Telegram_%1").arg(row));
+    if (!list)
+        return;
+    list->setCurrentIndex(entry);
+    emit list->activated(entry);
+}
+
+// The sensor settings window of an empty row in manual mode, then the learn wait.
+bool learnShots(Session& session, const std::function<QString(const char*)>& path) {
+    MainWindow& w = session.window();
+    session.click(&w, "bt_learn_3");
+    session.advance(1500);
+    QWidget* settingsWindow = w.learnPanel().settingsWindow();
+    if (!settingsWindow)
+        return save(nullptr, path("settings"));
+    session.click(settingsWindow, "Manuell_1");
+    if (auto* id = session.child<QLineEdit>(settingsWindow, "txtSensorIDeingabe"))
+        id->setText("0183A2B4");
+    session.click(settingsWindow, "ManuellIDOption_2");
+    bool ok = save(settingsWindow, path("settings"));
+    session.click(settingsWindow, "Manuell_0");
+    session.click(settingsWindow, "bt_learn_sensor"); // learn by button: the wait begins
+    ok &= session.advanceUntil([&] { return w.statusWindow().isShownNow(); }, 2000);
+    session.advance(1200); // before the simulated sensor's learn telegram
+    ok &= save(&w.statusWindow(), path("status-learn"));
+    session.click(&w.statusWindow(), "Abbruch");
+    session.advance(1000);
+    return ok;
+}
+
+// Connect, the single pass under the status window, the table, the sender tab, the sensor
+// settings window, the learn wait, the delete confirmation and the alarm.
+bool takeShots(const QString& language, const QString& dir) {
+    const QString suffix = language == "1033" ? "-en.png" : "-de.png";
+    auto path = [&](const char* name) { return dir + "/" + name + suffix; };
+    bool ok = true;
+    {
+        Session session(language, 1);
+        MainWindow& w = session.window();
+        ok &= connected(session);
+        session.advance(2500); // the bar has moved on a little
+        ok &= save(&w.statusWindow(), path("status-read"));
+        ok &= passEnded(session);
+        ok &= invertRow5(session);
+        ok &= save(&w, path("main"));
+
+        w.findChild<QTabWidget*>("SSTab1")->setCurrentIndex(1);
+        chooseTemplate(session, 3, 2);                               // "Button 2"
+        ok &= save(w.findChild<QWidget*>("Frame1"), path("sender")); // the rows in full
+        w.findChild<QTabWidget*>("SSTab1")->setCurrentIndex(0);
+
+        ok &= learnShots(session, path);
+
+        session.click(&w, "bt_delete_2");
+        ok &= save(w.learnPanel().confirmWindow(), path("delete"));
+        if (QWidget* confirm = w.learnPanel().confirmWindow())
+            session.click(confirm, "Nein");
+    }
+    {
+        Session silent(language, 7); // nobody answers at address 7
+        silent.pick(5, "ASCII");
+        silent.pick(6, "open");
+        silent.advance(6000);
+        ok &= saveAlarm(silent.window(), path("alarm"));
+    }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+        return 2;
+    }
+    const QString dir = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(dir);
+    bool ok = takeShots("1033", dir);
+    ok &= takeShots("1031", dir);
+    return ok ? 0 : 1;
+}
