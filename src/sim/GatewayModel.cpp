@@ -212,6 +212,12 @@ void GatewayModel::setSenderSlot(int row, uint8_t org, uint32_t id, std::array<u
     s[7] = status;
 }
 
+void GatewayModel::fillDemoSenderRows() {
+    setSenderSlot(0, 0x05, 0xFF9A0000, {0, 0, 0, 0x50}, 0x30);
+    setSenderSlot(1, 0x06, 0xFF9A0001, {0x09, 0, 0, 0}, 0x00);
+    setSenderSlot(2, 0x07, 0xFF9A0002, {0x08, 0x28, 0x02, 0x87}, 0x30);
+}
+
 void GatewayModel::finishLearn(int row) {
     static constexpr uint8_t kOrgs[] = {0x05, 0x06, 0x07};
     learnSensor(row, kOrgs[rng_() % 3], freshId());

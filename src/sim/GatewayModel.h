@@ -41,8 +41,12 @@ public:
 
     // Puts a sensor into a row as if learned: ORG 05, 06 or 07.
     void learnSensor(int row, uint8_t org, uint32_t id);
+    // data in register order: data byte 0, 1, 2, 3 (registers 3 to 6 of the slot).
     void setSenderSlot(int row, uint8_t org, uint32_t id, std::array<uint8_t, 4> data,
                        uint8_t status);
+    // Three filled sender rows: a rocker switch press (data byte 3 = 0x50, as the tool's
+    // "Button 1" template), a closed contact and a four-byte sensor value.
+    void fillDemoSenderRows();
     uint16_t reg(int r) const;
     bool coil(int c) const;
     const std::vector<TransmittedTelegram>& transmitLog() const { return log_; }

@@ -91,10 +91,7 @@ std::unique_ptr<GatewayModel> makeGatewayModel(const SimOptions& o) {
     static constexpr uint8_t kOrgs[] = {0x05, 0x06, 0x07};
     for (int row = 0; row < o.sensors; ++row)
         m->learnSensor(row, kOrgs[row % 3], 0x01830000u + uint32_t(row) * 0x111u);
-    if (o.variant == GatewayVariant::Transceiver) {
-        m->setSenderSlot(0, 0x05, 0xFF9A0000, {0x50, 0, 0, 0}, 0x30);
-        m->setSenderSlot(1, 0x06, 0xFF9A0001, {0x09, 0, 0, 0}, 0x00);
-        m->setSenderSlot(2, 0x07, 0xFF9A0002, {0x08, 0x28, 0x02, 0x87}, 0x30);
-    }
+    if (o.variant == GatewayVariant::Transceiver)
+        m->fillDemoSenderRows();
     return m;
 }

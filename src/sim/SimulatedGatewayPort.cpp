@@ -89,9 +89,7 @@ std::unique_ptr<GatewayModel> makeDemoModel(uint32_t seed) {
     m->learnSensor(2, 0x07, 0x01834C17); // temperature sensor
     m->learnSensor(5, 0x07, 0x01835D02); // humidity sensor
     m->learnSensor(9, 0x05, 0x0021C488); // rocker switch
-    m->setSenderSlot(0, 0x05, 0xFF9A0000, {0x50, 0, 0, 0}, 0x30);
-    m->setSenderSlot(1, 0x06, 0xFF9A0001, {0x09, 0, 0, 0}, 0x00);
-    m->setSenderSlot(2, 0x07, 0xFF9A0002, {0x08, 0x28, 0x02, 0x87}, 0x30);
+    m->fillDemoSenderRows();
     return m;
 }
 

@@ -34,7 +34,7 @@ def session(mode, variant, sensors, *faults):
                 assert (org, sid) == ("00", "00000000"), "row %d: %s" % (row, out)
         senders = shown(lines, "sender")
         if variant == "qtx":
-            assert senders[0][1:] == ["FF9A0000", "0", "0", "0", "80", "48"], out
+            assert senders[0][1:] == ["FF9A0000", "80", "0", "0", "0", "48"], out
             assert senders[2][1:] == ["FF9A0002", "135", "2", "40", "8", "48"], out
         reads = [l for l in sim.drain() if "read registers" in l and "<-" in l]
         sender_reads = [l for l in reads if " 0x019" in l or " 0x01A" in l or " 0x01B" in l
