@@ -56,6 +56,23 @@ struct WindowSession {
         }
         return nullptr;
     }
+    // A window that is open now, by name. A closed window can linger hidden until the event loop
+    // deletes it, so anywhere() may find the old one after a window was opened a second time.
+    QWidget* openWindow(const QString& name) const {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == name && top->isVisible())
+                return top;
+        return nullptr;
+    }
+    template <class T> T* inOpenWindow(const QString& window, const QString& name) const {
+        QWidget* top = openWindow(window);
+        return top ? top->findChild<T*>(name) : nullptr;
+    }
+    // A list choice as the user makes it: the entry is selected and the list reports it.
+    static void choose(QComboBox* list, int index) {
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
     void pick(int list, const QString& text) {
         QComboBox* l = find<QComboBox>(QString("Combo_Port_%1").arg(list));
         l->setCurrentIndex(l->findText(text));
