@@ -6,6 +6,7 @@
 #include "support/WindowSession.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -305,6 +306,21 @@ TEST_P(SenderSession, TransmitSendsWhatTheGatewayHoldsNotWhatTheRowShows) {
     EXPECT_EQ(telegramsOf(6)[0].registers[6], 61);
     EXPECT_EQ(telegramsOf(6)[0].registers[1], 0xFF9A) << "the gateway's own sender ID";
     EXPECT_TRUE(marks(6)[0]) << "the mark stays until the apply";
+}
+
+TEST_P(SenderSession, WithoutAddressApplyAndTransmitDoNothingAndTheRowKeepsItsValues) {
+    chooseTemplate(4, 1); // "Button 1": a transmit would be followed by the release
+    find<QLineEdit>("txt_Modbus_adress")->clear();
+    messages.shown.clear();
+    button("Command2", 4)->click();
+    button("Command1", 4)->click();
+    EXPECT_FALSE(w->timers().Timer5.isEnabled()) << "nothing was sent";
+    clock.advance(2000);
+    EXPECT_EQ(texts(4), (QStringList{"80", "0", "0", "0", "48"})) << "no release either";
+    EXPECT_EQ(gatewayBlock(4)[6], 41);
+    EXPECT_TRUE(model->transmitLog().empty());
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join("|").toStdString();
+    EXPECT_EQ(find<QLabel>("lbl_Alarm")->text(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, SenderSession, ::testing::Values("ASCII", "RTU"));
