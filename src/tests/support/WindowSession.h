@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <memory>
+#include <ostream>
 
 struct WindowSession {
     ProgramSettings s;
@@ -94,6 +95,14 @@ struct WindowSession {
     QString id(int row) const { return text(QString("txt_id_%1").arg(row)); }
     QString org(int row) const { return text(QString("txt_org_%1").arg(row)); }
 };
+
+// Readable texts in test failures.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* os) {
+    *os << '{' << texts.join("|").toStdString() << '}';
+}
 
 inline QString hex2(unsigned v) {
     return QString("%1").arg(v & 0xFF, 2, 16, QChar('0')).toUpper();
