@@ -18,6 +18,7 @@ namespace {
 constexpr int kEmptyRow = 4;
 constexpr int kLearnedRow = 3;  // ORG 07, ID 01800A22, not inverted
 constexpr int kInvertedRow = 9; // ORG 05, ID 0021C488, data byte 1 inverted
+constexpr int kLastRow = 31;    // ORG 06, ID FFEE0001, not inverted; coils 0x1F and 0x3F
 constexpr int kLearnDelayMs = 2000;
 const QColor kGrey(224, 224, 224);
 const QColor kWhite(255, 255, 255);
@@ -30,6 +31,7 @@ protected:
         auto m = std::make_unique<GatewayModel>(1, GatewayVariant::Receiver, 11);
         m->learnSensor(kLearnedRow, 0x07, 0x01800A22);
         m->learnSensor(kInvertedRow, 0x05, 0x0021C488);
+        m->learnSensor(kLastRow, 0x06, 0xFFEE0001);
         // write single coil 0x0020 + 9 on: the gateway inverts data byte 1 of row 9
         m->handle(QByteArray::fromHex("01050029FF00"));
         m->setLearnDelayMs(kLearnDelayMs);
@@ -81,15 +83,33 @@ protected:
     QWidget* statusWindow() const { return openWindow("frmState"); }
     QString statusText() const { return find<QLabel>("lblTxt")->text(); }
 
-    // Learn by button on the empty row up to the status window; the gateway is in learn mode.
-    void startLearnByButton() {
-        openSettings(kEmptyRow);
+    // Learn by button up to the status window; the gateway is in learn mode for the row.
+    void startLearnByButton(int row = kEmptyRow) {
+        openSettings(row);
         clickInSettings("bt_learn_sensor");
         EXPECT_EQ(openWindow("LernmodusFenster"), nullptr);
         clock.advance(300);
         ASSERT_NE(statusWindow(), nullptr);
         EXPECT_EQ(statusText(), "Lerntaste drücken ...");
-        EXPECT_TRUE(model->coil(kEmptyRow));
+        EXPECT_TRUE(model->coil(row));
+        EXPECT_TRUE(w->timers().Timer2.isEnabled());
+    }
+    // The gateway's learn delay passes: the row shows the sensor the gateway has learned.
+    void expectLearnedIn(int row, const QString& orgBefore, const QString& idBefore) {
+        clock.advance(kLearnDelayMs / 2); // the learn button is not pressed yet
+        EXPECT_EQ(org(row), orgBefore);
+        EXPECT_EQ(id(row), idBefore);
+        EXPECT_NE(statusWindow(), nullptr);
+        clock.advance(kLearnDelayMs);
+        ASSERT_NE(model->reg(10 * row) & 0xFF, 0) << "the gateway has learned a sensor";
+        EXPECT_NE(hex8(gatewayId(row)), idBefore);
+        EXPECT_EQ(org(row), gatewayOrg(row));
+        EXPECT_EQ(id(row), hex8(gatewayId(row)));
+        EXPECT_EQ(statusWindow(), nullptr);
+        EXPECT_EQ(statusText(), "Sensor ID eingelernt!");
+        EXPECT_FALSE(w->timers().Timer2.isEnabled());
+        EXPECT_TRUE(rowButton("bt_delete", row)->isEnabled());
+        EXPECT_FALSE(model->coil(row)) << "the gateway ends learn mode with the learn-in";
     }
 };
 } // namespace
@@ -97,27 +117,17 @@ protected:
 TEST_P(LearnSession, TheLearnButtonFillsTheRowWithTheGatewaysNewSensor) {
     openSettings(kEmptyRow);
     EXPECT_TRUE(settingsControl<QRadioButton>("Manuell_0")->isChecked());
+    EXPECT_TRUE(settingsControl<QRadioButton>("ManuellIDOption_0")->isChecked());
     EXPECT_FALSE(settingsControl<QCheckBox>("chk_invert")->isChecked());
     EXPECT_FALSE(settingsControl<QLineEdit>("txtSensorIDeingabe")->isEnabled());
-    clickInSettings("bt_learn_sensor");
-    clock.advance(300);
-    ASSERT_NE(statusWindow(), nullptr);
-    EXPECT_TRUE(model->coil(kEmptyRow));
-    EXPECT_TRUE(w->timers().Timer2.isEnabled());
-
-    clock.advance(kLearnDelayMs / 2); // the learn button is not pressed yet
-    EXPECT_EQ(org(kEmptyRow), "00");
-    EXPECT_NE(statusWindow(), nullptr);
-
-    clock.advance(kLearnDelayMs);
-    ASSERT_NE(model->reg(10 * kEmptyRow) & 0xFF, 0) << "the gateway has learned a sensor";
-    EXPECT_EQ(org(kEmptyRow), gatewayOrg(kEmptyRow));
-    EXPECT_EQ(id(kEmptyRow), hex8(gatewayId(kEmptyRow)));
-    EXPECT_EQ(statusWindow(), nullptr);
-    EXPECT_EQ(statusText(), "Sensor ID eingelernt!");
-    EXPECT_FALSE(w->timers().Timer2.isEnabled());
-    EXPECT_TRUE(rowButton("bt_delete", kEmptyRow)->isEnabled());
-    EXPECT_FALSE(model->coil(kEmptyRow)) << "the gateway ends learn mode with the learn-in";
+    clickInSettings("bt_cancel");
+    // the first row, an empty one, and the last row, learned anew over its sensor
+    for (const int row : {0, kEmptyRow, kLastRow}) {
+        SCOPED_TRACE(row);
+        const QString orgBefore = org(row), idBefore = id(row);
+        startLearnByButton(row);
+        expectLearnedIn(row, orgBefore, idBefore);
+    }
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join("|").toStdString();
 }
 
@@ -133,6 +143,10 @@ TEST_P(LearnSession, CancelInTheStatusWindowSwitchesLearnModeOffInTheGateway) {
     EXPECT_EQ(org(kEmptyRow), "00");
     EXPECT_EQ(id(kEmptyRow), "00000000");
     EXPECT_FALSE(rowButton("bt_delete", kEmptyRow)->isEnabled());
+
+    // the next learn-in of the row starts from a freshly loaded status window
+    startLearnByButton();
+    expectLearnedIn(kEmptyRow, "00", "00000000");
 }
 
 TEST_P(LearnSession, TheStatusWindowsCloseBoxStopsTheWatchButLeavesLearnModeOn) {
@@ -171,7 +185,7 @@ TEST_P(LearnSession, ManualLearnInWritesTheTypedIdAndOrgIntoTheGateway) {
     const ManualCase cases[] = {
         {kEmptyRow, 2, "a1b2c3d4", 0x0007, 0xA1B2C3D4},  // typed in lower case
         {26, 0, "00001578", 0x0005, 0x00001578},         // register 260
-        {31, 1, "FFEE0001", 0x0006, 0xFFEE0001},         // the last row, register 310
+        {kLastRow, 2, "FFEE0002", 0x0007, 0xFFEE0002},   // the last row, register 310
         {kLearnedRow, 1, "0012ab00", 0x0006, 0x0012AB00} // over a learned sensor
     };
     for (const ManualCase& c : cases) {
@@ -189,6 +203,14 @@ TEST_P(LearnSession, ManualLearnInWritesTheTypedIdAndOrgIntoTheGateway) {
         EXPECT_FALSE(model->coil(c.row)) << "no learn mode";
     }
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join("|").toStdString();
+}
+
+TEST_P(LearnSession, WritingWhatTheRowShowsKeepsTheWatchGoing) {
+    learnManually(kLastRow, 1, "ffee0001"); // ORG 06 and the ID the row holds
+    clock.advance(3000);
+    EXPECT_EQ(id(kLastRow), "FFEE0001");
+    EXPECT_TRUE(w->timers().Timer2.isEnabled()) << "no change seen, the watch goes on";
+    EXPECT_EQ(s.RequestKind, RequestKinds::WatchSensorSlot);
 }
 
 TEST_P(LearnSession, AnIdOfTheWrongLengthGivesTheMessageAndSendsNothing) {
@@ -243,10 +265,11 @@ TEST_P(LearnSession, TheBulkReadShadesTheInvertedRowsAfterConnecting) {
     EXPECT_EQ(shade(kInvertedRow), kGrey);
     EXPECT_EQ(shade(kLearnedRow), kWhite);
     EXPECT_EQ(shade(kEmptyRow), kWhite);
+    EXPECT_EQ(shade(kLastRow), kWhite);
 }
 
 TEST_P(LearnSession, SetSwitchesTheGatewaysInversionAndTheBulkRefreshShadesTheRow) {
-    for (const int row : {kInvertedRow, kLearnedRow}) {
+    for (const int row : {kInvertedRow, kLearnedRow, kLastRow}) {
         const bool wasInverted = row == kInvertedRow;
         SCOPED_TRACE(row);
         openSettings(row);
@@ -282,22 +305,38 @@ TEST_P(LearnSession, TickUntickTickUntickThenSetWritesNotInverted) {
 }
 
 TEST_P(LearnSession, JaEmptiesTheGatewaysSlotAndTheRow) {
-    ASSERT_TRUE(rowButton("bt_delete", kLearnedRow)->isEnabled());
-    rowButton("bt_delete", kLearnedRow)->click();
-    auto* ja = inOpenWindow<QPushButton>("Abfrage", "Ja");
-    ASSERT_NE(ja, nullptr);
-    ja->click();
-    EXPECT_EQ(openWindow("Abfrage"), nullptr);
-    clock.advance(1000);
-    for (int r = 0; r < 3; ++r)
-        EXPECT_EQ(model->reg(10 * kLearnedRow + r), 0) << r;
-    EXPECT_EQ(org(kLearnedRow), "00");
-    EXPECT_EQ(id(kLearnedRow), "00000000");
-    EXPECT_FALSE(rowButton("bt_delete", kLearnedRow)->isEnabled());
-    EXPECT_TRUE(rowButton("bt_learn", kLearnedRow)->isEnabled());
-    EXPECT_FALSE(w->timers().Timer2.isEnabled());
+    for (const int row : {kLearnedRow, kLastRow}) { // registers 30 and 310
+        SCOPED_TRACE(row);
+        ASSERT_TRUE(rowButton("bt_delete", row)->isEnabled());
+        rowButton("bt_delete", row)->click();
+        auto* ja = inOpenWindow<QPushButton>("Abfrage", "Ja");
+        ASSERT_NE(ja, nullptr);
+        ja->click();
+        EXPECT_EQ(openWindow("Abfrage"), nullptr);
+        clock.advance(1000);
+        for (int r = 0; r < 3; ++r)
+            EXPECT_EQ(model->reg(10 * row + r), 0) << r;
+        EXPECT_EQ(org(row), "00");
+        EXPECT_EQ(id(row), "00000000");
+        EXPECT_FALSE(rowButton("bt_delete", row)->isEnabled());
+        EXPECT_TRUE(rowButton("bt_learn", row)->isEnabled());
+        EXPECT_FALSE(w->timers().Timer2.isEnabled());
+    }
     EXPECT_EQ(gatewayId(kInvertedRow), 0x0021C488u) << "other rows stay";
     EXPECT_EQ(id(kInvertedRow), "0021C488");
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join("|").toStdString();
+}
+
+TEST_P(LearnSession, JaWithoutAddressClosesAndChangesNothing) {
+    rowButton("bt_delete", kLearnedRow)->click();
+    find<QLineEdit>("txt_Modbus_adress")->clear();
+    inOpenWindow<QPushButton>("Abfrage", "Ja")->click();
+    EXPECT_EQ(openWindow("Abfrage"), nullptr);
+    EXPECT_FALSE(requestStarted());
+    clock.advance(1000);
+    EXPECT_EQ(gatewayId(kLearnedRow), 0x01800A22u);
+    EXPECT_EQ(id(kLearnedRow), "01800A22");
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join("|").toStdString();
 }
 
 TEST_P(LearnSession, NeinAndTheCloseBoxChangeNothing) {
