@@ -114,8 +114,8 @@ bool SenderPanel::WriteSenderBlock(int row) {
     }
     const bool ascii = s.ModeText == "ASCII";
     const auto address = addressHex(ctx_->main.modbusAddressText());
-    if (ascii && !address)
-        return false; // no address, no request
+    if (!address)
+        return false; // no address, no request, in either mode
     s.SenderRow = static_cast<int16_t>(row);
     s.RequestKind = RequestKinds::ApplySenderValue;
     ctx_->timers.Timer1.setEnabled(false);
@@ -131,8 +131,8 @@ bool SenderPanel::TransmitSenderRow(int row) {
     ProgramSettings& s = ctx_->settings;
     const bool ascii = s.ModeText == "ASCII";
     const auto address = addressHex(ctx_->main.modbusAddressText());
-    if (ascii && !address)
-        return false;
+    if (!address)
+        return false; // and so no release follows
     s.RequestKind = RequestKinds::TransmitTelegram;
     s.TransmitRow = static_cast<int16_t>(row);
     ctx_->timers.Timer1.setEnabled(false);

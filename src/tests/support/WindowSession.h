@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <memory>
+#include <ostream>
 
 struct WindowSession {
     ProgramSettings s;
@@ -56,6 +57,23 @@ struct WindowSession {
         }
         return nullptr;
     }
+    // A window that is open now, by name. A closed window can linger hidden until the event loop
+    // deletes it, so anywhere() may find the old one after a window was opened a second time.
+    QWidget* openWindow(const QString& name) const {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == name && top->isVisible())
+                return top;
+        return nullptr;
+    }
+    template <class T> T* inOpenWindow(const QString& window, const QString& name) const {
+        QWidget* top = openWindow(window);
+        return top ? top->findChild<T*>(name) : nullptr;
+    }
+    // A list choice as the user makes it: the entry is selected and the list reports it.
+    static void choose(QComboBox* list, int index) {
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
     void pick(int list, const QString& text) {
         QComboBox* l = find<QComboBox>(QString("Combo_Port_%1").arg(list));
         l->setCurrentIndex(l->findText(text));
@@ -77,6 +95,14 @@ struct WindowSession {
     QString id(int row) const { return text(QString("txt_id_%1").arg(row)); }
     QString org(int row) const { return text(QString("txt_org_%1").arg(row)); }
 };
+
+// Readable texts in test failures.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* os) {
+    *os << '{' << texts.join("|").toStdString() << '}';
+}
 
 inline QString hex2(unsigned v) {
     return QString("%1").arg(v & 0xFF, 2, 16, QChar('0')).toUpper();
