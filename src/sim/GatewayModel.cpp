@@ -154,7 +154,10 @@ void GatewayModel::writeRegister(int r, uint16_t v) {
     if (r == kResponseTimeRegister) {
         responseTime_ = v;
     } else if (r >= 400) {
-        senderRegs_[r - 400] = v;
+        // the sender IDs are the gateway's own: a write of the ID registers leaves them
+        const int offset = (r - 400) % 10;
+        if (offset != 1 && offset != 2)
+            senderRegs_[r - 400] = v;
     } else {
         const int row = r / 10;
         const bool wasEmpty = (sensorRegs_[row * 10] & 0xFF) == 0;

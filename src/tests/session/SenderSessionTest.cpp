@@ -202,32 +202,33 @@ struct ApplyCase {
     int entry;         // template list entry
     QStringList typed; // typed after the template: data bytes 1..4, status ("" leaves it)
     int orgEntry;      // ORG list entry chosen by the user, -1 none
-    Block registers;   // +0 ORG, +1/+2 sender ID, +3..+6 data bytes 4..1, +7 status
+    Block registers; // +0 ORG, +1/+2 sender ID (the gateway keeps its own over the zeros written),
+                     // +3..+6 data bytes 4..1, +7 status
     QStringList shown; // the fields after the apply
 };
 
 TEST_P(SenderSession, ApplyWritesTheRowsBlockIntoTheGatewayAndClearsTheMarks) {
     const ApplyCase cases[] = {
-        {0, 1, {}, -1, {5, 0, 0, 0, 0, 0, 80, 48, 0, 0}, {"80", "0", "0", "0", "48"}},
+        {0, 1, {}, -1, {5, 0xFF9A, 0, 0, 0, 0, 80, 48, 0, 0}, {"80", "0", "0", "0", "48"}},
         // typed over a template: the template's values go out and come back into the row
         {7,
          6,
          {"99", "", "", "1", "2"},
          0,
-         {7, 0, 0, 135, 2, 40, 8, 48, 0, 0},
+         {7, 0xFF9A, 7, 135, 2, 40, 8, 48, 0, 0},
          {"8", "40", "2", "135", "48"}},
         {3,
          0,
          {"200", "10", "0", "255", "1"},
          2,
-         {7, 0, 0, 255, 0, 10, 200, 1, 0, 0},
+         {7, 0xFF9A, 3, 255, 0, 10, 200, 1, 0, 0},
          {"200", "10", "0", "255", "1"}},
         // a fraction goes out as the nearest whole number, halves away from zero
         {5,
          0,
          {"12.5", "0.4", "254.5", "", ""},
          0,
-         {5, 0, 0, 54, 255, 0, 13, 55, 0, 0},
+         {5, 0xFF9A, 5, 54, 255, 0, 13, 55, 0, 0},
          {"12.5", "0.4", "254.5", "54", "55"}},
     };
     for (const ApplyCase& c : cases) {
@@ -269,7 +270,7 @@ TEST_P(SenderSession, AButtonRowGivesPressZeroBlockAndReleaseAbout300msLater) {
         clock.advance(1000);
         const auto sent = telegramsOf(row);
         ASSERT_EQ(sent.size(), 2u);
-        EXPECT_EQ(sent[1].registers, (Block{5, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+        EXPECT_EQ(sent[1].registers, (Block{5, 0xFF9A, uint16_t(row), 0, 0, 0, 0, 0, 0, 0}));
         EXPECT_EQ(gatewayBlock(row), sent[1].registers) << "the zero block was written";
         EXPECT_NEAR(double(sent[1].atMs - sent[0].atMs), 300.0, 20.0);
         EXPECT_EQ(texts(row), (QStringList{"0", "0", "0", "0", "0"}));

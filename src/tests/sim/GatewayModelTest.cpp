@@ -76,3 +76,15 @@ TEST(GatewayModel, DeletionEmptiesTheSlotAndTransmitIsLogged) {
     ASSERT_EQ(m.transmitLog().size(), 1u);
     EXPECT_FALSE(m.coil(0x42));
 }
+
+TEST(GatewayModel, ASenderBlockWriteKeepsTheGatewaysSenderId) {
+    GatewayModel m(1, GatewayVariant::Transceiver, 3);
+    m.setSenderSlot(1, 0x05, 0xFF9A0001, {0, 0, 0, 0x50}, 0x30);
+    // kind 12's block: ORG 07, zero ID registers, data 87 02 28 08, status 30
+    EXPECT_EQ(ask(m, "0110019A000A14"
+                     "0007000000000087000200280008003000000000"),
+              "0110019A000A");
+    const uint16_t expected[] = {0x07, 0xFF9A, 0x0001, 0x87, 0x02, 0x28, 0x08, 0x30};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(m.reg(410 + i), expected[i]) << i;
+}
