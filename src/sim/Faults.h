@@ -2,7 +2,7 @@
 // Named, deterministic faults of the simulated gateway. Counts run over the answers the gateway
 // would give (requests with a good check addressed to it), from 1.
 //   drop=N       every Nth answer is not sent
-//   corrupt=N    every Nth answer has its last check byte flipped
+//   corrupt=N    every Nth answer has a content byte changed (a block's ORG), so its check fails
 //   exception=N  every Nth request is answered with exception 04 (slave device failure)
 //   noise=N      N noise bytes go on the line before every answer
 //   late=MS      every answer starts MS milliseconds later than the response time

@@ -1,5 +1,7 @@
 #include "sim/GatewayServer.h"
 
+#include <algorithm>
+
 void GatewayServer::setMode(LineMode m) {
     mode_ = m;
     rtu_ = {};
@@ -56,10 +58,12 @@ ServedExchange GatewayServer::serve(const SlaveFrame& f) {
     QByteArray frame =
         mode_ == LineMode::Rtu ? RtuSlaveFramer::frame(*answer) : AsciiSlaveFramer::frame(*answer);
     if (hits(faults_.corruptEvery, answered_)) {
+        // a changed content byte, as a disturbed line gives: in a block answer it is the ORG
+        // byte of the slot, so that a tool without the check would show a foreign value
         x.answerCheckOk = false;
-        const int i = mode_ == LineMode::Rtu ? frame.size() - 1 : frame.size() - 3;
-        frame[i] =
-            char(mode_ == LineMode::Rtu ? uint8_t(frame[i]) ^ 0x5A : (frame[i] == '0' ? '1' : '0'));
+        const bool rtu = mode_ == LineMode::Rtu;
+        const int i = std::min(rtu ? 4 : 10, int(frame.size()) - 3);
+        frame[i] = rtu ? char(uint8_t(frame[i]) ^ 0x5A) : (frame[i] == '0' ? '1' : '0');
     }
     QByteArray noise;
     for (int i = 0; i < faults_.noiseBytes; ++i)

@@ -65,6 +65,8 @@ void SimulatedGatewayPort::Output(const QByteArray& bytes) {
     // the model sees the request when its last byte is in, in whole milliseconds
     const int64_t arrivedMs = int64_t(arrivedUs / 1000.0 + 0.999);
     for (const ServedExchange& x : server_.receive(bytes, arrivedMs)) {
+        if (x.requestCheckOk)
+            requests_.push_back(x.request);
         if (x.deviceLost) {
             open_ = false;
             lost_ = true;

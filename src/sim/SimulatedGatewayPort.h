@@ -29,6 +29,8 @@ public:
     void Output(const QByteArray& bytes) override;
 
     GatewayModel& model() { return *model_; }
+    // Every request that reached the gateway with a good check, address first, no check.
+    const std::vector<QByteArray>& requestLog() const { return requests_; }
 
 private:
     void collectDue();
@@ -45,6 +47,7 @@ private:
     double lineFreeUs_ = 0;                       // when the gateway's transmitter is free again
     std::deque<std::pair<double, char>> pending_; // answer bytes with the time they are readable
     QByteArray received_;
+    std::vector<QByteArray> requests_;
 };
 
 // The demo gateway: transceiver at address 1, five learned sensors, three sender rows filled.
