@@ -5,6 +5,8 @@
 #include "link/Hex.h"
 #include "link/SerialPort.h"
 
+#include <algorithm>
+
 using namespace RequestKinds;
 
 namespace {
@@ -57,6 +59,8 @@ void Link::send() {
     Timer5_.setEnabled(true);
     if (!port_.PortOpen()) {
         messages_.show("Port is not open");
+        awaitingAnswer_ = timedOut_ = false; // nothing stale comes through a closed port
+        heldFrame_.clear();
         return;
     }
     if (s_.ModeText == "ASCII") {
@@ -65,7 +69,7 @@ void Link::send() {
             messages_.show("Request not sent: it is not a valid Modbus request.");
             return;
         }
-        port_.Output(asciiFrame(s_.RequestText.toUpper()));
+        write(asciiFrame(s_.RequestText.toUpper()));
         return;
     }
     if (s_.ModeText != "RTU")
@@ -76,10 +80,56 @@ void Link::send() {
         return;
     }
     if (const auto* bytes = std::get_if<QByteArray>(&built))
-        port_.Output(rtuFrame(*bytes));
+        write(rtuFrame(*bytes));
+}
+
+void Link::write(const QByteArray& frame) {
+    if (timedOut_) {
+        // a late answer to the unanswered request would be taken for this one's: wait for quiet
+        heldFrame_ = frame;
+        quietMs_ = 0;
+        Timer5_.setEnabled(false);
+        return;
+    }
+    heldFrame_.clear();
+    port_.Output(frame);
+    awaitingAnswer_ = true;
+}
+
+void Link::releaseWhenQuiet() {
+    if (!port_.PortOpen()) {
+        heldFrame_.clear();
+        awaitingAnswer_ = timedOut_ = false;
+        return;
+    }
+    if (port_.InBufferCount() > 0) {
+        port_.Input(); // whatever comes now answers an earlier request
+        quietMs_ = 0;
+        return;
+    }
+    quietMs_ += Timer4_.interval();
+    if (quietMs_ < std::max(Timer5_.interval(), 2 * Timer4_.interval()))
+        return;
+    if (s_.ModeText == "RTU")
+        resetReceiveState();
+    else
+        s_.AnswerText.clear();
+    awaitingAnswer_ = timedOut_ = false;
+    const QByteArray frame = heldFrame_;
+    write(frame);
+    Timer5_.setEnabled(true); // the time-out of the held request runs from its write
 }
 
 void Link::Timer4_Timer() {
+    try {
+        if (holdingFrame()) {
+            releaseWhenQuiet();
+            return;
+        }
+    } catch (const PortError&) {
+        heldFrame_.clear();
+        return;
+    }
     if (port_.PortOpen() && port_.InBufferCount() > 0)
         ReceiveAnswer();
 }
@@ -170,6 +220,7 @@ void Link::completeRtuFrame() {
     const QByteArray frame(reinterpret_cast<const char*>(s_.ReceiveBuffer.data()), ExpectedLength);
     window_.setReceiveBoxText(window_.receiveBoxText() + hexOf(frame));
     s_.LinkReady = true;
+    awaitingAnswer_ = timedOut_ = false;
     dispatch(Answer(window_.receiveBoxText(), true), false);
 }
 
@@ -210,6 +261,7 @@ void Link::completeAsciiLine(bool onePiece) {
     }
     s_.AnswerText = body.toUpper();
     s_.LinkReady = true;
+    awaitingAnswer_ = timedOut_ = false;
     Timer5_.setEnabled(false);
     window_.setAlarmCaption(QString());
     dispatch(Answer(s_.AnswerText, onePiece), true);

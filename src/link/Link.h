@@ -36,8 +36,14 @@ public:
 
     // Arms Timer5, then writes the frame of the outstanding request (ASCII from RequestText,
     // RTU built per kind). Values that cannot be framed are refused with a message and nothing
-    // is written.
+    // is written. When the request written before timed out, its answer may still be on its
+    // way and would be taken for this one's: the frame is then held back, and the line drained,
+    // until the line has been quiet for one answer time-out; the time-out runs from the write.
     void send();
+    // Timer5 has run out: the outstanding request counts as timed out.
+    void answerTimedOut() { timedOut_ = awaitingAnswer_; }
+    // A frame is held back until the line is quiet.
+    bool holdingFrame() const { return !heldFrame_.isEmpty(); }
     // Timer4 tick: collects when the port holds received bytes.
     void Timer4_Timer();
     // Runs the collector of the mode over what the port holds.
@@ -51,6 +57,8 @@ public:
     int16_t expectedLength() const { return ExpectedLength; }
 
 private:
+    void write(const QByteArray& frame);
+    void releaseWhenQuiet();
     void collectRtu();
     void collectAscii();
     void completeRtuFrame();
@@ -69,4 +77,8 @@ private:
     MessageBoxes& messages_;
     std::map<int32_t, AnswerHandler> handlers_;
     int16_t ExpectedLength = 0;
+    bool awaitingAnswer_ = false; // the last frame written has not been answered
+    bool timedOut_ = false;       // ... and its time-out has run out: a late answer may come
+    QByteArray heldFrame_;
+    int quietMs_ = 0;
 };

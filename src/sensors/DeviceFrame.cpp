@@ -111,6 +111,7 @@ void DeviceFrame::identificationAnswer(const Answer& answer) {
 
 void DeviceFrame::Timer5_Timer() {
     ProgramSettings& s = ctx_->settings;
+    ctx_->link.answerTimedOut();
     if (s.RequestKind == RequestKinds::IdentifyDevice) {
         // a gateway that does not answer the identification is taken for the receiver
         s.RequestKind = RequestKinds::ReadResponseTime;

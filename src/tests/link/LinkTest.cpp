@@ -375,3 +375,56 @@ TEST(Answer, ReadsNeverPassTheEnd) {
     EXPECT_THROW(a.chars(0, 1), ReceiveFault);
     EXPECT_THROW(Answer("01G3").byteAt(3), ReceiveFault);
 }
+
+// After a time-out the answer to the timed-out request may still come, and would be taken for
+// the next request's: the next frame waits until the line has been quiet for one time-out.
+TEST_F(LinkFixture, AfterATimeOutTheNextFrameWaitsForAQuietLine) {
+    struct Rig : LinkFixture {
+        void TestBody() override {}
+    };
+    for (const char* m : {"RTU", "ASCII"}) {
+        SCOPED_TRACE(m);
+        Rig f;
+        f.mode(m);
+        f.t4->setEnabled(true);
+        f.s.RequestKind = 14;
+        f.s.RequestText = "010301410001";
+        f.link.send();
+        ASSERT_EQ(f.port.written.size(), 1);
+        f.clock.advance(1000);
+        f.link.answerTimedOut(); // as the time-out handler does
+        f.s.RequestKind = 9;
+        f.s.RequestText = "010301400001";
+        f.link.send();
+        EXPECT_TRUE(f.link.holdingFrame());
+        EXPECT_EQ(f.port.written.size(), 1) << "held back";
+        EXPECT_FALSE(f.t5->isEnabled()) << "no time-out runs for a frame not yet written";
+        f.clock.advance(300);
+        // the late answer to the identification arrives: drained, never dispatched
+        f.port.receive(QString(m) == "RTU" ? f.rtu("0103020041") : asciiFrame("0103020041"));
+        f.clock.advance(900);
+        EXPECT_TRUE(f.answers.isEmpty());
+        EXPECT_EQ(f.port.written.size(), 1) << "the quiet time starts again after the answer";
+        f.clock.advance(200);
+        ASSERT_EQ(f.port.written.size(), 2);
+        EXPECT_TRUE(f.t5->isEnabled()) << "the time-out runs from the write";
+        EXPECT_FALSE(f.link.holdingFrame());
+        // the right answer is taken at once
+        f.port.receive(QString(m) == "RTU" ? f.rtu("0103020014") : asciiFrame("0103020014"));
+        f.clock.advance(100);
+        ASSERT_EQ(f.answers.size(), 1);
+        EXPECT_TRUE(f.answers[0].startsWith("9:0103020014"));
+        // answered: the following request goes out at once
+        f.link.send();
+        EXPECT_EQ(f.port.written.size(), 3);
+    }
+}
+
+TEST_F(LinkFixture, ARequestWithoutTimeOutIsWrittenAtOnce) {
+    mode("RTU");
+    s.RequestKind = 14;
+    link.send();
+    link.send(); // one request replacing another, as a learn-in click during a read does
+    EXPECT_EQ(port.written.size(), 2);
+    EXPECT_FALSE(link.holdingFrame());
+}

@@ -36,7 +36,14 @@ TEST(IdentificationTimeOut, SilentGatewayIsTakenForTheReceiverAndTheChainGoesOn)
     s.clock.advance(1000);
     EXPECT_EQ(s.device.deviceTypeText(), "QRX40");
     EXPECT_EQ(s.settings.RequestKind, RequestKinds::ReadResponseTime);
-    EXPECT_EQ(s.takeRequests(), QStringList({"010301410001", "010301400001"}));
+    // a late answer to the identification must not be taken for the response time: the next
+    // request waits until the line has been quiet for one time-out
+    EXPECT_EQ(s.takeRequests(), QStringList({"010301410001"}));
+    EXPECT_TRUE(s.link.holdingFrame());
+    EXPECT_FALSE(s.t5->isEnabled()) << "the time-out runs from the write";
+    s.clock.advance(1000);
+    EXPECT_EQ(s.takeRequests(), QStringList({"010301400001"}));
+    EXPECT_TRUE(s.t5->isEnabled());
     EXPECT_EQ(s.linkWindow.alarm, "");
     s.clock.advance(1000); // the response-time read times out too: now the alarm shows
     EXPECT_EQ(s.linkWindow.alarm, "Kommunikationsproblem!");

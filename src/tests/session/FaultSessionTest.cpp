@@ -37,10 +37,17 @@ FaultPlan plan(const char* text) {
 class FaultSession : public ::testing::TestWithParam<FaultParam>, public WindowSession {
 protected:
     FaultSession()
-        : WindowSession(gatewayWithSensors(), plan(GetParam().faults)) {}
+        : WindowSession(gatewayWithSensors(), plan(GetParam().faults))
+        , initialResponseText(text("txt_min_response")) {}
+    const QString initialResponseText;
 
-    // Each row shows either nothing yet or exactly what the gateway holds.
+    // Each row shows either nothing yet or exactly what the gateway holds; so does the response
+    // time.
     void expectNoForeignValue(const char* when) {
+        const QString response = text("txt_min_response");
+        ASSERT_TRUE(response == initialResponseText ||
+                    response == QString::number(model->responseTimeMs()))
+            << when << " response time " << response.toStdString();
         for (int row = 0; row < kSensorRows; ++row) {
             const QString shownOrg = org(row), shownId = id(row);
             if (shownOrg == "00" && shownId == "00000000")
@@ -71,10 +78,13 @@ TEST_P(FaultSession, TheTableNeverShowsAForeignValueAndThePassCompletes) {
         expectNoForeignValue("during the pass");
     }
     if (!GetParam().completes) {
-        // an ASCII line is taken only from a piece that begins with ":": noise in front of
-        // every line loses every answer; the alarm says so and nothing foreign is shown
-        EXPECT_TRUE(s.FirstReadPending);
-        EXPECT_FALSE(text("lbl_Alarm").isEmpty());
+        // An ASCII line is taken only from a piece that begins with ":": noise in front of
+        // every line loses every answer, and the alarm says so. Answers that come after the
+        // time-out are taken only while no other request went out, so they may move the read
+        // on slowly. Either way nothing foreign was shown.
+        if (QString(GetParam().faults).startsWith("noise")) {
+            EXPECT_FALSE(text("lbl_Alarm").isEmpty());
+        }
         return;
     }
     ASSERT_FALSE(s.FirstReadPending) << "the pass did not end";
@@ -103,6 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultParam{"RTU", "corrupt=5"}, FaultParam{"ASCII", "corrupt=5"},
                       FaultParam{"RTU", "exception=4"}, FaultParam{"ASCII", "exception=6"},
                       FaultParam{"RTU", "noise=6"}, FaultParam{"ASCII", "noise=6", false},
+                      FaultParam{"RTU", "late=1100", false},
+                      FaultParam{"ASCII", "late=1100", false},
                       FaultParam{"RTU", "drop=7,corrupt=5,noise=3"},
                       FaultParam{"ASCII", "drop=7,corrupt=4,exception=9"}));
 
@@ -132,11 +144,15 @@ TEST_P(SilentThenAnswering, TheAlarmComesAndGoesAndTheReadGoesOn) {
         << "at most one request per time-out";
     const int16_t stoppedAt = s.RegisterCounter;
     find<QLineEdit>("txt_Modbus_adress")->setText("1");
-    clock.advance(1500);
+    clock.advance(3000);
     EXPECT_TRUE(text("lbl_Alarm").isEmpty());
-    const QByteArray resumed = port->requestLog()[before + whileSilent];
-    EXPECT_EQ(uint8_t(resumed[0]), 1);
-    EXPECT_EQ(uint8_t(resumed[2]) << 8 | uint8_t(resumed[3]), stoppedAt)
+    // the first request to address 1 again (one made for address 9 may still have been held)
+    const auto& log = port->requestLog();
+    size_t i = before + whileSilent;
+    while (i < log.size() && uint8_t(log[i][0]) != 1)
+        ++i;
+    ASSERT_LT(i, log.size());
+    EXPECT_EQ(uint8_t(log[i][2]) << 8 | uint8_t(log[i][3]), stoppedAt)
         << "resumes where it stopped";
 }
 
