@@ -55,9 +55,3 @@ static void BM_ReceiveAsciiSensorBlock(benchmark::State& state) {
 }
 BENCHMARK(BM_ReceiveRtuSensorBlock);
 BENCHMARK(BM_ReceiveAsciiSensorBlock);
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
