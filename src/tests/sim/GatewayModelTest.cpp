@@ -88,3 +88,19 @@ TEST(GatewayModel, ASenderBlockWriteKeepsTheGatewaysSenderId) {
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(m.reg(410 + i), expected[i]) << i;
 }
+
+TEST(GatewayModel, TheInversionCoilInvertsDataByteOneOfItsRowOnly) {
+    GatewayModel plain(1, GatewayVariant::Receiver, 8), inverted(1, GatewayVariant::Receiver, 8);
+    for (GatewayModel* m : {&plain, &inverted}) {
+        m->learnSensor(2, 0x07, 0x01800001);
+        m->learnSensor(3, 0x07, 0x01800002);
+    }
+    EXPECT_EQ(ask(inverted, "010F002200010101"), "010F00220001");
+    EXPECT_TRUE(inverted.coil(0x22));
+    plain.advanceTo(20000);
+    inverted.advanceTo(20000);
+    ASSERT_GT(plain.reg(27), 0) << "the sensor has sent telegrams";
+    EXPECT_EQ(inverted.reg(25), uint16_t(~plain.reg(25) & 0xFF)); // data byte 1 of row 2
+    for (int r : {23, 24, 26, 27, 33, 34, 35, 36, 37})
+        EXPECT_EQ(inverted.reg(r), plain.reg(r)) << r;
+}
