@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-LearnRig::LearnRig(const QString& mode) {
+LearnRig::LearnRig(const QString& mode)
+    : ManualTimers({250, 300, 0, 100, 1000, 200, 100}) {
     settings.ModeText = mode;
     settings.DataBitsText = mode == "RTU" ? "8" : "7";
     port.open = true;

@@ -12,6 +12,7 @@
 #include "link/Answer.h"
 #include "link/Hex.h"
 #include "link/Link.h"
+#include "support/ManualTimers.h"
 #include "support/ScriptedPort.h"
 
 #include <QAbstractButton>
@@ -106,17 +107,8 @@ public:
     SenderRowValues rowValues(int) const override { return {}; }
 };
 
-struct LearnRig {
+struct LearnRig : ManualTimers {
     ProgramSettings settings;
-    ManualClock clock;
-    std::unique_ptr<Timer> t1 = clock.createTimer("Timer1", 250);
-    std::unique_ptr<Timer> t2 = clock.createTimer("Timer2", 300);
-    std::unique_ptr<Timer> t3 = clock.createTimer("Timer3", 0);
-    std::unique_ptr<Timer> t4 = clock.createTimer("Timer4", 100);
-    std::unique_ptr<Timer> t5 = clock.createTimer("Timer5", 1000);
-    std::unique_ptr<Timer> t6 = clock.createTimer("Timer6", 200);
-    std::unique_ptr<Timer> t7 = clock.createTimer("Timer7", 100);
-    MainTimers timers{*t1, *t2, *t3, *t4, *t5, *t6, *t7};
     ScriptedPort port;
     RecordingMessageBoxes messages;
     StatusWindow status;

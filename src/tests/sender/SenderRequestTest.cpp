@@ -32,7 +32,7 @@ TEST_P(SenderRequests, ApplyRowZeroWritesItsBlock) {
                                                       "0000")});
     EXPECT_EQ(rig.settings.RequestKind, RequestKinds::ApplySenderValue);
     EXPECT_EQ(rig.settings.SenderRow, 0);
-    EXPECT_FALSE(rig.Timer1->isEnabled());
+    EXPECT_FALSE(rig.t1->isEnabled());
     // the marks are gone
     const QColor system = QApplication::palette(rig.field(0, 0)).color(QPalette::Text);
     for (int f = 0; f < 5; ++f)
@@ -64,7 +64,7 @@ TEST_P(SenderRequests, TransmitRowTwoSwitchesItsCoil) {
     EXPECT_EQ(rig.takeWritten(), QByteArrayList{frame("01050042FF00")});
     EXPECT_EQ(rig.settings.RequestKind, RequestKinds::TransmitTelegram);
     EXPECT_EQ(rig.settings.TransmitRow, 2);
-    EXPECT_FALSE(rig.Timer1->isEnabled());
+    EXPECT_FALSE(rig.t1->isEnabled());
 }
 
 TEST_P(SenderRequests, ButtonOneIsReleasedWithZeros) {
@@ -94,8 +94,8 @@ TEST_P(SenderRequests, ButtonOneIsReleasedWithZeros) {
     EXPECT_EQ(rig.takeWritten(), QByteArrayList{frame("01050044FF00")});
     rig.clock.advance(2000);
     EXPECT_TRUE(rig.takeWritten().isEmpty());
-    EXPECT_FALSE(rig.Timer6->isEnabled());
-    EXPECT_FALSE(rig.Timer7->isEnabled());
+    EXPECT_FALSE(rig.t6->isEnabled());
+    EXPECT_FALSE(rig.t7->isEnabled());
     EXPECT_EQ(rig.values(4), QStringList({"0", "0", "0", "0", "0"}));
     for (int f = 0; f < 5; ++f)
         EXPECT_TRUE(SenderRig::red(rig.field(4, f))) << f;
@@ -178,7 +178,7 @@ TEST_P(SenderRequests, TheAnswerEndsTheRequestAndTheReadStaysStopped) {
         EXPECT_EQ(rig.settings.RequestKind, RequestKinds::None);
     else // ASCII has no handler for this kind: the kind stays until the next request
         EXPECT_EQ(rig.settings.RequestKind, RequestKinds::ApplySenderValue);
-    EXPECT_FALSE(rig.Timer1->isEnabled());
+    EXPECT_FALSE(rig.t1->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, SenderRequests, ::testing::Values("ASCII", "RTU"));
@@ -191,7 +191,7 @@ TEST(SenderRequestsAscii, NoAddressNoRequest) {
     rig.main.address = "300";
     rig.panel.transmitButton(0)->click();
     EXPECT_TRUE(rig.port.written.isEmpty());
-    EXPECT_TRUE(rig.Timer1->isEnabled());
+    EXPECT_TRUE(rig.t1->isEnabled());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "app/Timer.h"
 #include "link/Hex.h"
 #include "sender/SenderPanel.h"
+#include "support/ManualTimers.h"
 #include "support/ScriptedPort.h"
 #include "tests/sender/SenderFakes.h"
 
@@ -14,12 +15,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-struct SenderRig {
-    explicit SenderRig(const QString& mode) {
+struct SenderRig : ManualTimers {
+    explicit SenderRig(const QString& mode)
+        : ManualTimers({1000, 300, 1000, 10, 5000, 200, 100}) {
         settings.ModeText = mode;
         settings.PortIsOpen = true;
         port.open = true;
-        Timer1->setEnabled(true);
+        t1->setEnabled(true);
         panel.attach(ctx);
     }
 
@@ -43,15 +45,6 @@ struct SenderRig {
     }
 
     ProgramSettings settings;
-    ManualClock clock;
-    std::unique_ptr<Timer> Timer1 = clock.createTimer("Timer1", 1000);
-    std::unique_ptr<Timer> Timer2 = clock.createTimer("Timer2", 300);
-    std::unique_ptr<Timer> Timer3 = clock.createTimer("Timer3", 1000);
-    std::unique_ptr<Timer> Timer4 = clock.createTimer("Timer4", 10);
-    std::unique_ptr<Timer> Timer5 = clock.createTimer("Timer5", 5000);
-    std::unique_ptr<Timer> Timer6 = clock.createTimer("Timer6", 200);
-    std::unique_ptr<Timer> Timer7 = clock.createTimer("Timer7", 100);
-    MainTimers timers{*Timer1, *Timer2, *Timer3, *Timer4, *Timer5, *Timer6, *Timer7};
     ScriptedPort port;
     RecordingMessageBoxes messages;
     SenderFakeMainWindow main;
@@ -59,7 +52,7 @@ struct SenderRig {
     OffsetScale scale;
     SenderPanel panel;
     SenderLinkWindow linkWindow{panel, main};
-    Link link{settings, port, *Timer4, *Timer5, linkWindow, messages};
+    Link link{settings, port, *t4, *t5, linkWindow, messages};
     ToolContext ctx{settings, clock, link, timers, messages, main, sensors, scale, panel};
 };
 

@@ -1,6 +1,7 @@
 #include "Session.h"
 
-Session::Session(bool rtu) {
+Session::Session(bool rtu)
+    : ManualTimers({250, 300, 0, 100, 1000, 200, 100}) {
     settings.ModeText = rtu ? "RTU" : "ASCII";
     settings.DataBitsText = rtu ? "8" : "7";
     settings.BaudText = "9600";

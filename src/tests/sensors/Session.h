@@ -9,10 +9,11 @@
 #include "sensors/DeviceFrame.h"
 #include "sensors/ScaleFrame.h"
 #include "sensors/SensorTablePanel.h"
+#include "support/ManualTimers.h"
 
 #include <memory>
 
-struct Session {
+struct Session : ManualTimers {
     explicit Session(bool rtu = false);
 
     // Requests the gateway has seen since the last call.
@@ -25,15 +26,6 @@ struct Session {
     static std::vector<int> blockStarts(const QStringList& requests);
 
     ProgramSettings settings;
-    ManualClock clock;
-    std::unique_ptr<Timer> t1 = clock.createTimer("Timer1", 250);
-    std::unique_ptr<Timer> t2 = clock.createTimer("Timer2", 300);
-    std::unique_ptr<Timer> t3 = clock.createTimer("Timer3", 0);
-    std::unique_ptr<Timer> t4 = clock.createTimer("Timer4", 100);
-    std::unique_ptr<Timer> t5 = clock.createTimer("Timer5", 1000);
-    std::unique_ptr<Timer> t6 = clock.createTimer("Timer6", 200);
-    std::unique_ptr<Timer> t7 = clock.createTimer("Timer7", 100);
-    MainTimers timers{*t1, *t2, *t3, *t4, *t5, *t6, *t7};
     FakeGateway gateway;
     AnsweringPort port;
     RecordingMessageBoxes messages;
