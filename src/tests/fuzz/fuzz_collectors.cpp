@@ -41,12 +41,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (int at = 1; at < a.text().size() + 3; at += 3)
                 sink = sink + a.byteAt(at) + a.wordAt(at);
         });
-    // chunks of the stream as successive polls
+    s.RequestText = "010300000010";
+    t4->setEnabled(true);
+    // chunks of the stream as successive Timer4 polls; a chunk's first byte may also time the
+    // request out and send the next, which then waits for a quiet line
     size_t at = 2;
     while (at < size) {
-        const size_t n = std::min<size_t>(1 + data[at] % 17, size - at);
+        const uint8_t control = data[at];
+        const size_t n = std::min<size_t>(1 + control % 17, size - at);
+        if ((control & 0xC0) == 0xC0) {
+            link.answerTimedOut();
+            link.send();
+        }
         port.receive(QByteArray(reinterpret_cast<const char*>(data + at), static_cast<int>(n)));
-        link.ReceiveAnswer();
+        clock.advance(50 * (1 + (control >> 6)));
         at += n;
     }
     return 0;
