@@ -91,7 +91,7 @@ class GatewaySim:
                 self.proc.kill()
 
 
-def run_window(device, mode, address, timeout_ms=60000):
+def run_window(device, mode, address, timeout_ms=180000):
     """Runs the tool's main window on device through one table pass; returns (exit code, lines)."""
     program = os.path.join(build_dir(), "qrx_e2e_window")
     if not os.path.exists(program):
