@@ -88,6 +88,10 @@ void ResponseTimeFrame::responseTimeAnswer(const Answer& answer) {
         if (extra) {
             t1.setInterval(plus(s.ResponseTime, extra));
             t3.setInterval(plus(s.ResponseTime, extra));
+        } else if (t3.interval() == 0) {
+            // other baud rates keep the intervals; but a Timer3 without one never ticks, and the
+            // table would stay unread without a word: it gets what "Setzen" gives at these rates
+            t3.setInterval(plus(s.ResponseTime, 200));
         }
     } else {
         t1.setInterval(plus(s.ResponseTime, 100));

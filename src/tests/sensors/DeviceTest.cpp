@@ -102,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, ResponseIntervals,
                                            IntervalCase{true, "115200", true, 400, 400},
                                            IntervalCase{false, "9600", true, 700, 700},
                                            IntervalCase{false, "19200", true, 500, 500},
-                                           IntervalCase{false, "38400", true, 250, 0},
+                                           // Timer1 keeps its interval; Timer3 had none
+                                           IntervalCase{false, "38400", true, 250, 500},
                                            IntervalCase{false, "9600", false, 500, 500},
                                            IntervalCase{false, "38400", false, 500, 500}));
 

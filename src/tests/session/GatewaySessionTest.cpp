@@ -72,3 +72,20 @@ INSTANTIATE_TEST_SUITE_P(ModesAndVariants, GatewaySession,
                                            SessionParam{"RTU", GatewayVariant::Transceiver},
                                            SessionParam{"ASCII", GatewayVariant::Receiver},
                                            SessionParam{"RTU", GatewayVariant::Receiver}));
+
+// In ASCII at a baud rate other than 9600 and 19200 the response-time answer leaves the timer
+// intervals as they are; the inversion flag read must still come, and with it the first pass.
+TEST(GatewaySessionBaud, AsciiAtEveryBaudRateReadsTheTableAfterConnecting) {
+    for (const char* baud : {"1200", "4800", "9600", "19200", "38400", "115200"}) {
+        SCOPED_TRACE(baud);
+        auto m = std::make_unique<GatewayModel>(1, GatewayVariant::Receiver, 5);
+        m->learnSensor(4, 0x06, 0x00ABCDEF);
+        WindowSession session(std::move(m));
+        session.pick(1, baud);
+        session.connect("ASCII");
+        session.clock.advance(60000);
+        EXPECT_FALSE(session.s.FirstReadPending) << "the first pass ended";
+        EXPECT_EQ(session.id(4), "00ABCDEF");
+        EXPECT_TRUE(session.text("lbl_Alarm").isEmpty());
+    }
+}
