@@ -89,3 +89,22 @@ TEST(GatewaySessionBaud, AsciiAtEveryBaudRateReadsTheTableAfterConnecting) {
         EXPECT_TRUE(session.text("lbl_Alarm").isEmpty());
     }
 }
+
+// With "Read register:" ticked the table keeps following the gateway: the time value of a
+// sending sensor (its telegram counter) grows pass after pass and matches the gateway's.
+TEST_P(GatewaySession, ContinuousReadingFollowsTheGatewaysTelegrams) {
+    connect();
+    clock.advance(20000);
+    find<QCheckBox>("chk_read")->click();
+    std::vector<int> seen;
+    for (int pass = 0; pass < 4; ++pass) {
+        clock.advance(15000);
+        seen.push_back(text("txt_time_3").toInt());
+    }
+    EXPECT_GT(seen.back(), seen.front()) << "the table updates";
+    // stop reading and let the last request be answered: the row equals the gateway's slot
+    find<QCheckBox>("chk_read")->click();
+    clock.advance(2000);
+    EXPECT_LE(seen.back(), int(model->reg(37)));
+    EXPECT_GT(int(model->reg(37)), 0);
+}
