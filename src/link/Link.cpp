@@ -110,10 +110,7 @@ void Link::releaseWhenQuiet() {
     quietMs_ += Timer4_.interval();
     if (quietMs_ < std::max(Timer5_.interval(), 2 * Timer4_.interval()))
         return;
-    if (s_.ModeText == "RTU")
-        resetReceiveState();
-    else
-        s_.AnswerText.clear();
+    forgetCollected();
     awaitingAnswer_ = timedOut_ = false;
     const QByteArray frame = heldFrame_;
     write(frame);
@@ -138,6 +135,13 @@ void Link::resetReceiveState() {
     s_.ReceiveBuffer[0] = s_.ReceiveBuffer[1] = s_.ReceiveBuffer[2] = 0;
     s_.ReceiveCount = 0;
     window_.setReceiveBoxText(QString());
+}
+
+void Link::forgetCollected() {
+    if (s_.ModeText == "RTU")
+        resetReceiveState();
+    else
+        s_.AnswerText.clear();
 }
 
 void Link::ReceiveAnswer() {

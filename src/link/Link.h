@@ -52,6 +52,8 @@ public:
     void setAnswerHandler(int32_t requestKind, AnswerHandler handler);
     // Empties the RTU receive state (ReceiveBuffer[0..2], ReceiveCount, txt_empfang).
     void resetReceiveState();
+    // Forgets what the collector of the mode holds: the RTU receive state, or AnswerText.
+    void forgetCollected();
     // ExpectedLength of the RTU collector; set to 0 whenever the port settings are applied.
     void setExpectedLength(int16_t length);
     int16_t expectedLength() const { return ExpectedLength; }

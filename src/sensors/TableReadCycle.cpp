@@ -187,10 +187,7 @@ void TableReadCycle::coilAnswer(const Answer& answer) {
         for (int bit = 7; bit >= 0; --bit)
             ctx_.sensors.setInversionShade(8 * j + bit, (flags[j] >> bit) & 1);
     s.LearnRow = 0;
-    if (s.ModeText == "RTU")
-        ctx_.link.resetReceiveState();
-    else
-        s.AnswerText.clear();
+    ctx_.link.forgetCollected();
     s.SingleRead = true;
     s.RequestKind = RequestKinds::ReadSensorTable;
     ctx_.timers.Timer1.setEnabled(true);

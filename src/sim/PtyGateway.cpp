@@ -15,7 +15,8 @@ PtyGateway::PtyGateway(const SimOptions& options, LogSink log)
     : options_(options)
     , log_(std::move(log))
     , model_(makeGatewayModel(options))
-    , server_(*model_, options.faults, options.seed) {
+    , server_(*model_, options.faults, options.seed)
+    , line_{options.baud, 'E', options.mode == LineMode::Ascii ? 7 : 8, 1} {
     server_.setMode(options.mode);
     silence_.setSingleShot(true);
     silence_.setTimerType(Qt::PreciseTimer);
@@ -29,11 +30,6 @@ PtyGateway::PtyGateway(const SimOptions& options, LogSink log)
 
 PtyGateway::~PtyGateway() {
     closePty();
-}
-
-double PtyGateway::charUs() const {
-    const int bits = options_.mode == LineMode::Ascii ? 10 : 11; // 7E1 / 8E1 with start and stop
-    return 1e6 * bits / options_.baud;
 }
 
 QString PtyGateway::start() {
@@ -99,24 +95,16 @@ void PtyGateway::serveAll(const std::vector<ServedExchange>& xs) {
         log("->", describeAnswer(x.answer) +
                       (x.answerCheckOk ? " check ok" : " check bad (fault)") +
                       QString(" after %1 ms").arg(x.delayMs));
-        const double startUs = std::max(nowUs() + x.delayMs * 1000.0, lineFreeUs_);
-        for (int i = 0; i < x.answerFrame.size(); ++i)
-            pending_.emplace_back(startUs + (i + 1) * charUs(), x.answerFrame[i]);
-        lineFreeUs_ = pending_.back().first;
+        answers_.schedule(x.answerFrame, nowUs() + x.delayMs * 1000.0, charUs());
         writer_.start();
     }
 }
 
 void PtyGateway::writeDue() {
-    QByteArray out;
-    const double now = nowUs();
-    while (!pending_.empty() && pending_.front().first <= now) {
-        out.append(pending_.front().second);
-        pending_.pop_front();
-    }
+    const QByteArray out = answers_.takeDue(nowUs());
     if (!out.isEmpty() && master_ >= 0 && ::write(master_, out.constData(), size_t(out.size())) < 0)
         log("--", QString("write failed: %1").arg(strerror(errno)));
-    if (pending_.empty())
+    if (answers_.empty())
         writer_.stop();
 }
 

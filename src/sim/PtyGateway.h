@@ -3,6 +3,8 @@
 // slave side's path. Requests are read as they arrive; answers go out after the response time,
 // paced at the line's character rate, so that they arrive in pieces as on a real line.
 
+#include "link/LineSettings.h"
+#include "sim/AnswerLine.h"
 #include "sim/GatewayServer.h"
 #include "sim/SimOptions.h"
 
@@ -10,7 +12,6 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <deque>
 #include <functional>
 #include <memory>
 
@@ -32,7 +33,7 @@ private:
     void writeDue();
     void log(const QString& direction, const QString& text);
     double nowUs() const { return double(elapsed_.nsecsElapsed()) / 1000.0; }
-    double charUs() const;
+    double charUs() const { return line_.characterMicros(); }
     void closePty();
 
     SimOptions options_;
@@ -44,8 +45,8 @@ private:
     int slave_ = -1; // held open so that the master never reads end-of-file between clients
     QString slavePath_;
     QSocketNotifier* notifier_ = nullptr;
-    QTimer silence_; // 3.5 characters without a byte end an RTU frame
-    QTimer writer_;  // puts due answer bytes on the line
-    std::deque<std::pair<double, char>> pending_;
-    double lineFreeUs_ = 0;
+    QTimer silence_;    // 3.5 characters without a byte end an RTU frame
+    QTimer writer_;     // puts due answer bytes on the line
+    LineSettings line_; // for the character time: 7E1 in ASCII, 8E1 in RTU
+    AnswerLine answers_;
 };

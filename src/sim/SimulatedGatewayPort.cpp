@@ -30,16 +30,12 @@ void SimulatedGatewayPort::setPortOpen(bool open) {
     if (open && lost_)
         throw PortError{1, "Device not found", "simulator"};
     open_ = open;
-    pending_.clear();
+    answers_.clear();
     received_.clear();
 }
 
 void SimulatedGatewayPort::collectDue() {
-    const double now = nowUs();
-    while (!pending_.empty() && pending_.front().first <= now) {
-        received_.append(pending_.front().second);
-        pending_.pop_front();
-    }
+    received_.append(answers_.takeDue(nowUs()));
 }
 
 int SimulatedGatewayPort::InBufferCount() {
@@ -70,17 +66,12 @@ void SimulatedGatewayPort::Output(const QByteArray& bytes) {
         if (x.deviceLost) {
             open_ = false;
             lost_ = true;
-            pending_.clear();
+            answers_.clear();
             received_.clear();
             reportDeviceLost(PortError{1, "The device vanished", "simulator"});
             return;
         }
-        if (x.answerFrame.isEmpty())
-            continue;
-        double startUs = std::max(arrivedUs + x.delayMs * 1000.0, lineFreeUs_);
-        for (int i = 0; i < x.answerFrame.size(); ++i)
-            pending_.emplace_back(startUs + (i + 1) * charUs, x.answerFrame[i]);
-        lineFreeUs_ = pending_.back().first;
+        answers_.schedule(x.answerFrame, arrivedUs + x.delayMs * 1000.0, charUs);
     }
 }
 

@@ -7,9 +7,9 @@
 #include "app/Timer.h"
 #include "link/LineSettings.h"
 #include "link/SerialPort.h"
+#include "sim/AnswerLine.h"
 #include "sim/GatewayServer.h"
 
-#include <deque>
 #include <memory>
 
 class SimulatedGatewayPort : public SerialPort {
@@ -44,8 +44,7 @@ private:
     bool open_ = false;
     bool lost_ = false;
     InputMode inputMode_ = InputMode::Text;
-    double lineFreeUs_ = 0;                       // when the gateway's transmitter is free again
-    std::deque<std::pair<double, char>> pending_; // answer bytes with the time they are readable
+    AnswerLine answers_;
     QByteArray received_;
     std::vector<QByteArray> requests_;
 };

@@ -171,10 +171,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         Timer5->setEnabled(false);
         ++next;
-        if (rtu)
-            link.resetReceiveState();
-        else
-            s.AnswerText.clear();
+        link.forgetCollected();
         sendNext();
     };
     for (const Step& step : steps)

@@ -19,17 +19,22 @@ def build_dir():
     return d
 
 
+def program(name):
+    """A program of the build; the test is skipped when it was not built."""
+    path = os.path.join(build_dir(), name)
+    if not os.path.exists(path):
+        print(name, "is not built")
+        sys.exit(SKIP)
+    return path
+
+
 class GatewaySim:
     """qrx-gateway-sim with a link in a temporary directory; its log is kept in .lines."""
 
     def __init__(self, *args):
         self.dir = tempfile.mkdtemp(prefix="qrx-sim-")
         self.link = os.path.join(self.dir, "gateway")
-        program = os.path.join(build_dir(), "qrx-gateway-sim")
-        if not os.path.exists(program):
-            print("qrx-gateway-sim is not built")
-            sys.exit(SKIP)
-        self.proc = subprocess.Popen([program, "--link", self.link, *args],
+        self.proc = subprocess.Popen([program("qrx-gateway-sim"), "--link", self.link, *args],
                                      stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         self.lines = []
         self.queue = queue.Queue()
@@ -93,12 +98,8 @@ class GatewaySim:
 
 def run_window(device, mode, address, timeout_ms=180000):
     """Runs the tool's main window on device through one table pass; returns (exit code, lines)."""
-    program = os.path.join(build_dir(), "qrx_e2e_window")
-    if not os.path.exists(program):
-        print("qrx_e2e_window is not built")
-        sys.exit(SKIP)
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    done = subprocess.run([program, device, mode, str(address), str(timeout_ms)], env=env,
+    done = subprocess.run([program("qrx_e2e_window"), device, mode, str(address), str(timeout_ms)], env=env,
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
                           timeout=timeout_ms / 1000 + 30)
     return done.returncode, done.stdout.splitlines()

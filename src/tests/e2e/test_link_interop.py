@@ -9,7 +9,7 @@ import sys
 import tempfile
 import time
 
-from simlib import SKIP, run_window, shown, value
+from simlib import SKIP, program, run_window, shown, value
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -120,11 +120,7 @@ def check_link_script(mode, lines):
 
 
 def run_link(device, mode):
-    program = os.path.join(os.environ["QRX_BUILD_DIR"], "qrx_e2e_link")
-    if not os.path.exists(program):
-        print("qrx_e2e_link is not built")
-        sys.exit(SKIP)
-    done = subprocess.run([program, device, mode, "9"], stdout=subprocess.PIPE,
+    done = subprocess.run([program("qrx_e2e_link"), device, mode, "9"], stdout=subprocess.PIPE,
                           stderr=subprocess.DEVNULL, text=True, timeout=120)
     return done.stdout.splitlines()
 

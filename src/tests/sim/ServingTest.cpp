@@ -63,7 +63,7 @@ TEST(SlaveFraming, AsciiLinesSkipNoiseAndCheckTheLrc) {
 namespace {
 struct FaultCase {
     const char* fault;
-    // for requests 1..4: 'a' answered, 'd' no answer, 'c' corrupted check, 'e' exception 04
+    // per request: 'a' answered, 'd' no answer, 'c' corrupted, 'e' exception 04, 'l' device lost
     const char* outcome;
     int noise = 0;
     int delayMs = 20;
