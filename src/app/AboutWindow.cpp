@@ -1,7 +1,7 @@
 #include "app/AboutWindow.h"
 
-#include "app/DocumentOpener.h"
-#include "app/WindowPlacement.h"
+#include "platform/DocumentOpener.h"
+#include "platform/WindowPlacement.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -33,7 +33,6 @@ private:
     std::function<void()> onClick_;
 };
 } // namespace
-
 
 AboutWindow::AboutWindow(ProgramSettings& settings, StoredSettingReader read,
                          DocumentOpener& opener, QWidget* owner)

@@ -1,11 +1,11 @@
 #include "app/ParameterFrame.h"
 
-#include "app/InputFilters.h"
-#include "app/MessageBoxes.h"
-#include "app/ProgramSelection.h"
-#include "app/Timer.h"
 #include "app/ToolContext.h"
 #include "link/SerialPort.h"
+#include "platform/InputFilters.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProgramSelection.h"
+#include "platform/Timer.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
-#include "app/DocumentOpener.h"
 #include "app/MainWindow.h"
-#include "app/MessageBoxes.h"
 #include "app/StartRoutine.h"
 #include "app/StoredSettings.h"
-#include "app/Timer.h"
 #include "link/PortSelector.h"
+#include "platform/DocumentOpener.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 #include "sim/SimulatedGatewayPort.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "learn/DeleteConfirmWindow.h"
 
-#include "app/Timer.h"
 #include "app/ToolContext.h"
 #include "learn/LearnRequests.h"
-#include "app/WindowPlacement.h"
 #include "link/Link.h"
+#include "platform/Timer.h"
+#include "platform/WindowPlacement.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,13 +1,13 @@
 #include "learn/LearnPanel.h"
 
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
 #include "app/ToolContext.h"
 #include "learn/DeleteConfirmWindow.h"
 #include "learn/LearnRequests.h"
 #include "learn/SensorSettingsWindow.h"
 #include "link/Answer.h"
 #include "link/Link.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 
 namespace {
 const QString kNoAddress = "No Modbus address choosen";

@@ -1,12 +1,12 @@
 #include "learn/SensorSettingsWindow.h"
 
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
 #include "app/ToolContext.h"
 #include "learn/LearnRequests.h"
 #include "learn/SensorIdEdit.h"
-#include "app/WindowPlacement.h"
 #include "link/Link.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
+#include "platform/WindowPlacement.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 #include "link/Link.h"
 
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
 #include "link/Hex.h"
 #include "link/SerialPort.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
 #include "params/ResponseTimeFrame.h"
 
-#include "app/InputFilters.h"
-#include "app/Timer.h"
 #include "app/ToolContext.h"
 #include "link/Answer.h"
 #include "link/Hex.h"
 #include "link/Link.h"
 #include "params/ResponseTime.h"
+#include "platform/InputFilters.h"
+#include "platform/Timer.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

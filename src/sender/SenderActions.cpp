@@ -3,10 +3,10 @@
 
 #include "sender/SenderPanel.h"
 
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
 #include "link/Hex.h"
 #include "link/Link.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 
 #include <QComboBox>
 #include <QLineEdit>

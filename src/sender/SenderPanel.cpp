@@ -1,8 +1,8 @@
 #include "sender/SenderPanel.h"
 
-#include "app/Timer.h"
 #include "link/Answer.h"
 #include "link/Link.h"
+#include "platform/Timer.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,10 +1,10 @@
 #include "sensors/DeviceFrame.h"
 
-#include "app/Timer.h"
 #include "app/ToolContext.h"
 #include "link/Answer.h"
 #include "link/Hex.h"
 #include "link/Link.h"
+#include "platform/Timer.h"
 #include "sensors/SensorRequests.h"
 
 #include <QHBoxLayout>

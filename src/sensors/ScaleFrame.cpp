@@ -1,7 +1,7 @@
 #include "sensors/ScaleFrame.h"
 
-#include "app/InputFilters.h"
 #include "link/Answer.h"
+#include "platform/InputFilters.h"
 #include "sensors/Scaling.h"
 
 #include <QGridLayout>

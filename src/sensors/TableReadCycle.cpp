@@ -1,10 +1,10 @@
 #include "sensors/TableReadCycle.h"
 
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
 #include "app/ToolContext.h"
 #include "link/Hex.h"
 #include "link/Link.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 #include "sensors/SensorRequests.h"
 
 #include <array>

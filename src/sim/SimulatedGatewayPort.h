@@ -4,9 +4,9 @@
 // the gateway's response time later, and answer byte i is readable at start + (i+1) x character
 // time. 9600 baud, 11 bits a character: an 8-byte RTU request takes 9.2 ms.
 
-#include "app/Timer.h"
 #include "link/LineSettings.h"
 #include "link/SerialPort.h"
+#include "platform/Timer.h"
 #include "sim/AnswerLine.h"
 #include "sim/GatewayServer.h"
 

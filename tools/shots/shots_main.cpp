@@ -4,13 +4,13 @@
 // Files: <name>-de.png and <name>-en.png for main, sender, settings, status-learn, status-read,
 // delete, alarm (the lower part of the main window).
 
-#include "app/DocumentOpener.h"
 #include "app/Localisation.h"
 #include "app/MainWindow.h"
-#include "app/MessageBoxes.h"
 #include "app/StartRoutine.h"
 #include "learn/LearnPanel.h"
 #include "learn/StatusWindow.h"
+#include "platform/DocumentOpener.h"
+#include "platform/MessageBoxes.h"
 #include "sim/SimulatedGatewayPort.h"
 
 #include <QAbstractButton>

@@ -1,10 +1,10 @@
-#include "app/AboutWindow.h"
-#include "app/DocumentOpener.h"
 #include "app/MainWindow.h"
-#include "app/MessageBoxes.h"
+#include "app/AboutWindow.h"
 #include "app/ParameterFrame.h"
 #include "app/StartRoutine.h"
-#include "app/Timer.h"
+#include "platform/DocumentOpener.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 #include "support/ScriptedPort.h"
 
 #include <QCheckBox>
@@ -130,7 +130,8 @@ TEST_F(MainWindowFixture, FailedOpenReportsTheErrorNumberAndReturnsToClose) {
     port.failOpenWith = 1;
     pick(6, "open");
     ASSERT_EQ(messages.shown.size(), 1);
-    EXPECT_TRUE(messages.shown[0].startsWith("COM-Port not available, 1")) << messages.shown[0].toStdString();
+    EXPECT_TRUE(messages.shown[0].startsWith("COM-Port not available, 1"))
+        << messages.shown[0].toStdString();
     EXPECT_EQ(list(6)->currentText(), "close");
     EXPECT_FALSE(s.PortIsOpen);
     EXPECT_FALSE(port.open);

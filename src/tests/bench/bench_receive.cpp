@@ -2,10 +2,10 @@
 // same block as an ASCII line). At 115200 baud, 11 bits a character, the 25 bytes take 2.4 ms
 // on the line; the ASCII line of 55 characters (10 bits) takes 4.8 ms.
 
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
 #include "link/Hex.h"
 #include "link/Link.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 #include "support/ScriptedPort.h"
 
 #include <benchmark/benchmark.h>

@@ -3,13 +3,13 @@
 // and prints every answer the collector completed, or "timeout".
 //   qrx_e2e_link <device> <ASCII|RTU> <address>
 
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
 #include "learn/LearnRequests.h"
 #include "link/DevicePort.h"
 #include "link/Hex.h"
 #include "link/Link.h"
 #include "params/ResponseTime.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 #include "sender/SenderValues.h"
 #include "sensors/SensorRequests.h"
 

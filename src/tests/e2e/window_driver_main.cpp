@@ -3,12 +3,12 @@
 // would, waits for the end of the first table pass and prints what the window shows.
 //   qrx_e2e_window <device> <ASCII|RTU> <address> [timeout ms]
 
-#include "app/DocumentOpener.h"
 #include "app/MainWindow.h"
-#include "app/MessageBoxes.h"
 #include "app/StartRoutine.h"
-#include "app/Timer.h"
 #include "link/PortSelector.h"
+#include "platform/DocumentOpener.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // Arbitrary byte streams from the line never crash, hang or read out of bounds in the collectors,
 // the dispatcher or an answer handler that reads through the accessor.
 
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
 #include "link/Link.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 #include "support/ScriptedPort.h"
 
 #include <QCoreApplication>

@@ -3,15 +3,15 @@
 // timers, a real link over a scripted port, recording message boxes, the status window and small
 // fakes of the main window, the sensor rows, the scaling and the sender rows.
 
-#include "app/MessageBoxes.h"
 #include "app/ProgramSettings.h"
-#include "app/Timer.h"
 #include "app/ToolContext.h"
 #include "learn/LearnPanel.h"
 #include "learn/StatusWindow.h"
 #include "link/Answer.h"
 #include "link/Hex.h"
 #include "link/Link.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 #include "support/ManualTimers.h"
 #include "support/ScriptedPort.h"
 

@@ -1,7 +1,7 @@
 #include "link/Link.h"
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
 #include "link/Hex.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 #include "support/ScriptedPort.h"
 
 #include <gtest/gtest.h>

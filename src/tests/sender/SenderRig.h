@@ -1,9 +1,9 @@
 #pragma once
 // A sender panel wired to a real link over a scripted port, under the manual clock.
 
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
 #include "link/Hex.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 #include "sender/SenderPanel.h"
 #include "support/ManualTimers.h"
 #include "support/ScriptedPort.h"

@@ -3,9 +3,9 @@
 // answering scripted port, under the manual clock.
 
 #include "Fakes.h"
-#include "app/MessageBoxes.h"
-#include "app/Timer.h"
 #include "params/ResponseTimeFrame.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 #include "sensors/DeviceFrame.h"
 #include "sensors/ScaleFrame.h"
 #include "sensors/SensorTablePanel.h"

@@ -1,8 +1,8 @@
 #pragma once
 // The main window's seven timers on a manual clock, for the panel rigs of the unit tests.
 
-#include "app/Timer.h"
 #include "app/ToolContext.h"
+#include "platform/Timer.h"
 
 #include <array>
 #include <memory>

@@ -2,11 +2,11 @@
 // The tool's whole main window against the in-process simulated gateway, under the manual clock:
 // the rig shared by the session tests. The gateway model stays reachable through `model`.
 
-#include "app/DocumentOpener.h"
 #include "app/MainWindow.h"
-#include "app/MessageBoxes.h"
 #include "app/StartRoutine.h"
-#include "app/Timer.h"
+#include "platform/DocumentOpener.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
 #include "sim/Faults.h"
 #include "sim/GatewayModel.h"
 #include "sim/SimulatedGatewayPort.h"

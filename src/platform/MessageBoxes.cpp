@@ -1,4 +1,4 @@
-#include "app/MessageBoxes.h"
+#include "platform/MessageBoxes.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "app/DocumentOpener.h"
+#include "platform/DocumentOpener.h"
 
 #include <QDesktopServices>
 #include <QUrl>
