@@ -22,12 +22,16 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/qrx-config.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/qrx-config.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# GPL-3.0-or-later; the Debian package carries it as its copyright file
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/qrx-qtx-rs485-modbus)
 
 # cpack -G DEB in the build folder. The package installs below the configured prefix; configure
 # with -DCMAKE_INSTALL_PREFIX=/usr for a system package.
 set(CPACK_PACKAGE_NAME qrx-qtx-rs485-modbus)
 set(CPACK_PACKAGE_VENDOR "Korvalund")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Configuration tool for the Korvalund QRX/QTX RS485 Modbus gateway")
 set(CPACK_PACKAGE_DESCRIPTION

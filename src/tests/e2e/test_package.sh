@@ -34,7 +34,8 @@ programs=(".$prefix/bin/qrx-config")
 [ -x "$build/qrx-gateway-sim" ] && programs+=(".$prefix/bin/qrx-gateway-sim")
 for f in "${programs[@]}" "$docs/QRX-QTX-RS485_MODBUS.pdf" "$docs/QRX-QTX-RS485_MODBUS_engl.pdf" \
          ".$prefix/share/applications/qrx-config.desktop" \
-         ".$prefix/share/icons/hicolor/scalable/apps/qrx-config.svg"; do
+         ".$prefix/share/icons/hicolor/scalable/apps/qrx-config.svg" \
+         ".$prefix/share/doc/qrx-qtx-rs485-modbus/copyright"; do
     grep -qxF "$f" <<<"$contents" || fail "the package lacks $f"
 done
 grep -q "_CPack_Packages\|$out" <<<"$contents" && fail "the package holds staging paths"
