@@ -21,6 +21,12 @@ inline constexpr int Confirmation = 1;
 inline constexpr int About = 2;
 inline constexpr int Status = 3;
 inline constexpr int SensorSettings = 4;
+// the tool's own windows of the menu "Extras"
+inline constexpr int Ports = 5;
+inline constexpr int History = 6;
+inline constexpr int Traffic = 7;
+inline constexpr int Scan = 8;
+inline constexpr int Backup = 9;
 } // namespace Windows
 
 // Fills InstallPath, LanguageCode ("1031" unless the store says "1033"), HelpDocument and the

@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -110,6 +111,8 @@ void MainWindow::buildLayout() {
 }
 
 void MainWindow::buildMenu() {
+    menuExtras_ = menuBar()->addMenu("&Extras");
+    menuExtras_->setObjectName("menu_extras");
     menuAbout_ = menuBar()->addAction("&Über");
     menuAbout_->setObjectName("MenüMain_1");
     menuHelp_ = menuBar()->addAction("&Hilfe");
@@ -166,6 +169,7 @@ bool MainWindow::LocaliseWindow(int windowNumber) {
 }
 
 void MainWindow::applyEnglishCaptions() {
+    menuExtras_->setTitle("&Tools");
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
     device_->applyEnglish();

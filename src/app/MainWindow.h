@@ -15,6 +15,7 @@ class DocumentOpener;
 class LearnPanel;
 class ParameterFrame;
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QTabWidget;
 class ResponseTimeFrame;
@@ -60,6 +61,8 @@ public:
     ScaleFrame& scaleFrame() { return *scale_; }
     DeviceFrame& deviceFrame() { return *device_; }
     AboutWindow& aboutWindow();
+    // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
+    QMenu* extrasMenu() const { return menuExtras_; }
 
 private:
     void makeTimers();
@@ -88,6 +91,7 @@ private:
     ScaleFrame* scale_;
     QLabel* lbl_Alarm;
     QLineEdit* txt_empfang;
+    QMenu* menuExtras_;
     QAction* menuAbout_;
     QAction* menuHelp_;
     std::unique_ptr<LearnPanel> learn_;

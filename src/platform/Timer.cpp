@@ -1,5 +1,6 @@
 #include "platform/Timer.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
@@ -142,6 +143,10 @@ QtClock::QtClock()
 
 std::unique_ptr<Timer> QtClock::createTimer(const QString& name, int intervalMs) {
     return std::make_unique<QtTimer>(name, intervalMs);
+}
+
+int64_t QtClock::wallMs() const {
+    return QDateTime::currentMSecsSinceEpoch();
 }
 
 int64_t QtClock::nowMs() const {

@@ -44,6 +44,8 @@ public:
     virtual std::unique_ptr<Timer> createTimer(const QString& name, int intervalMs) = 0;
     // Milliseconds since the clock was made.
     virtual int64_t nowMs() const = 0;
+    // Wall-clock time, milliseconds since 1970-01-01 UTC, for what the user reads as a date.
+    virtual int64_t wallMs() const = 0;
 };
 
 class ManualTimer;
@@ -53,6 +55,9 @@ public:
     ~ManualClock() override;
     std::unique_ptr<Timer> createTimer(const QString& name, int intervalMs) override;
     int64_t nowMs() const override { return now_; }
+    // The wall clock stands at wallStartMs when the clock is made and moves with advance().
+    int64_t wallMs() const override { return wallStartMs_ + now_; }
+    void setWallStartMs(int64_t ms) { wallStartMs_ = ms; }
     // Moves time forward by ms, running every tick that falls due on the way, earliest first;
     // ticks due at the same moment run in the order the timers were made.
     void advance(int64_t ms);
@@ -61,6 +66,7 @@ private:
     friend class ManualTimer;
     void forget(ManualTimer* t);
     int64_t now_ = 0;
+    int64_t wallStartMs_ = 1796083200000; // 2026-12-01T00:00:00Z
     uint64_t made_ = 0;
     std::vector<ManualTimer*> timers_;
 };
@@ -70,6 +76,7 @@ public:
     QtClock();
     std::unique_ptr<Timer> createTimer(const QString& name, int intervalMs) override;
     int64_t nowMs() const override;
+    int64_t wallMs() const override;
 
 private:
     int64_t startedNs_;
