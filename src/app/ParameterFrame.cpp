@@ -212,10 +212,11 @@ void ParameterFrame::failurePath(const PortError& e) {
     if (inFailurePath_)
         return;
     inFailurePath_ = true;
-    QString text = "COM-Port not available, " + QString::number(e.number);
+    // the device and the facility's reason help a Linux user: they go below the message
+    QString detail;
     if (!e.devicePath.isEmpty() || !e.reason.isEmpty())
-        text += QString(" (%1: %2)").arg(e.devicePath, e.reason);
-    ctx_->messages.show(text);
+        detail = QString("%1: %2").arg(e.devicePath, e.reason);
+    ctx_->messages.show("COM-Port not available, " + QString::number(e.number), detail);
     selectEntry(openList_, 0);
     ctx_->settings.PortIsOpen = false;
     hooks_.setResponseInputsEnabled(false);

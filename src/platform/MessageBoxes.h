@@ -1,6 +1,7 @@
 #pragma once
 // "Show this text with an OK button only." The program shows a window-modal box that does not
-// block the handler or the timers; tests record the texts.
+// block the handler or the timers; tests record the texts. A box may carry a detail text, shown
+// as its informative second text below the message (a device path and what to do about it).
 
 #include <QSet>
 #include <QString>
@@ -12,7 +13,8 @@ class QWidget;
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
-    virtual void show(const QString& text) = 0;
+    virtual void show(const QString& text, const QString& detail) = 0;
+    void show(const QString& text) { show(text, QString()); }
 };
 
 class QtMessageBoxes : public MessageBoxes {
@@ -20,9 +22,10 @@ public:
     explicit QtMessageBoxes(QWidget* parent = nullptr)
         : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
+    using MessageBoxes::show;
     // A timer that repeats a message at every tick must not pile up boxes: while a box with a
-    // text is open, the same text is not shown again.
-    void show(const QString& text) override;
+    // text and detail is open, the same is not shown again.
+    void show(const QString& text, const QString& detail) override;
 
 private:
     QWidget* parent_;
@@ -32,6 +35,11 @@ private:
 
 class RecordingMessageBoxes : public MessageBoxes {
 public:
-    void show(const QString& text) override { shown.append(text); }
+    using MessageBoxes::show;
+    void show(const QString& text, const QString& detail) override {
+        shown.append(text);
+        details.append(detail);
+    }
     QStringList shown;
+    QStringList details; // one per shown text, empty where the box had none
 };

@@ -130,8 +130,9 @@ TEST_F(MainWindowFixture, FailedOpenReportsTheErrorNumberAndReturnsToClose) {
     port.failOpenWith = 1;
     pick(6, "open");
     ASSERT_EQ(messages.shown.size(), 1);
-    EXPECT_TRUE(messages.shown[0].startsWith("COM-Port not available, 1"))
-        << messages.shown[0].toStdString();
+    EXPECT_EQ(messages.shown[0], "COM-Port not available, 1");
+    EXPECT_TRUE(messages.details[0].startsWith("/dev/ttyS2: No such file or directory"))
+        << messages.details[0].toStdString();
     EXPECT_EQ(list(6)->currentText(), "close");
     EXPECT_FALSE(s.PortIsOpen);
     EXPECT_FALSE(port.open);
@@ -147,7 +148,8 @@ TEST_F(MainWindowFixture, LostDeviceLeavesTheClosedState) {
     pick(6, "open");
     port.loseDevice();
     ASSERT_EQ(messages.shown.size(), 1);
-    EXPECT_TRUE(messages.shown[0].startsWith("COM-Port not available, 9"));
+    EXPECT_EQ(messages.shown[0], "COM-Port not available, 9");
+    EXPECT_TRUE(messages.details[0].startsWith("/dev/ttyUSB0: Input/output error"));
     EXPECT_EQ(list(6)->currentText(), "close");
     EXPECT_FALSE(s.PortIsOpen);
     EXPECT_FALSE(w->timers().Timer4.isEnabled());

@@ -18,3 +18,14 @@ TEST(QtMessageBoxes, TheSameTextIsNotShownAgainWhileItsBoxIsOpen) {
     boxes.show("No Modbus address choosen");
     EXPECT_EQ(owner.findChildren<QMessageBox*>().size(), 2);
 }
+
+TEST(QtMessageBoxes, TheDetailIsTheInformativeTextBelowTheMessage) {
+    QWidget owner;
+    QtMessageBoxes boxes(&owner);
+    boxes.show("COM-Port not available, 1", "/dev/ttyUSB0: No such file or directory");
+    boxes.show("COM-Port not available, 1", "/dev/ttyUSB1: No such file or directory");
+    auto open = owner.findChildren<QMessageBox*>();
+    ASSERT_EQ(open.size(), 2); // another device is another message
+    EXPECT_EQ(open[0]->text(), "COM-Port not available, 1");
+    EXPECT_EQ(open[0]->informativeText(), "/dev/ttyUSB0: No such file or directory");
+}
