@@ -1,9 +1,12 @@
 #include "link/DevicePort.h"
 
+#include "ports/TtyDevice.h"
+
 #include <QMetaObject>
 
 DevicePort::DevicePort(PathResolver resolver)
-    : resolver_(std::move(resolver)) {
+    : resolver_(std::move(resolver))
+    , isPseudoTerminal_(isPseudoTerminal) {
     QObject::connect(&device_, &QSerialPort::errorOccurred, &guard_,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
 }
@@ -24,15 +27,31 @@ void DevicePort::setSettings(const QString& text) {
 }
 
 void DevicePort::applySettings() {
-    // A pseudo-terminal keeps 8N1 and refuses 7E1: the line still works, so refusals are ignored.
-    device_.setBaudRate(settings_.baud);
-    device_.setDataBits(settings_.dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8);
-    device_.setParity(settings_.parity == 'E'   ? QSerialPort::EvenParity
-                      : settings_.parity == 'O' ? QSerialPort::OddParity
-                                                : QSerialPort::NoParity);
-    device_.setStopBits(settings_.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    PortError refusal;
+    auto check = [&](bool applied, LineSetting which, const QString& value) {
+        if (applied || refusal.refused != LineSetting::None)
+            return;
+        const int number = device_.error() == QSerialPort::NoError
+                               ? QSerialPort::UnsupportedOperationError
+                               : int(device_.error());
+        refusal = PortError{number, device_.errorString(), path_, which, value};
+    };
+    const LineSettings& l = settings_;
+    check(device_.setBaudRate(l.baud), LineSetting::Baud, QString::number(l.baud));
+    check(device_.setDataBits(l.dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8),
+          LineSetting::DataBits, QString::number(l.dataBits));
+    check(device_.setParity(l.parity == 'E'   ? QSerialPort::EvenParity
+                            : l.parity == 'O' ? QSerialPort::OddParity
+                                              : QSerialPort::NoParity),
+          LineSetting::Parity, QString(QChar(l.parity)));
+    check(device_.setStopBits(l.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop),
+          LineSetting::StopBits, QString::number(l.stopBits));
     device_.setFlowControl(QSerialPort::NoFlowControl);
     device_.clearError();
+    // A pseudo-terminal keeps 8N1 and refuses 7E1, yet the line works: a real device that
+    // refuses a setting would garble every frame.
+    if (refusal.refused != LineSetting::None && !isPseudoTerminal_(int(device_.handle()), path_))
+        throw refusal;
 }
 
 void DevicePort::setPortOpen(bool open) {
@@ -42,17 +61,22 @@ void DevicePort::setPortOpen(bool open) {
         device_.close();
         return;
     }
-    const QString path = resolver_ ? resolver_(commPort_) : QString();
-    device_.setPortName(path);
+    path_ = resolver_ ? resolver_(commPort_) : QString();
+    device_.setPortName(path_);
     lossPending_ = false;
     if (!device_.open(QIODevice::ReadWrite)) {
         const int number =
             device_.error() == QSerialPort::NoError ? QSerialPort::OpenError : int(device_.error());
-        PortError e{number, device_.errorString(), path};
+        PortError e{number, device_.errorString(), path_};
         device_.clearError();
         throw e;
     }
-    applySettings();
+    try {
+        applySettings();
+    } catch (const PortError&) {
+        device_.close();
+        throw;
+    }
 }
 
 int DevicePort::InBufferCount() {
@@ -83,7 +107,7 @@ void DevicePort::onError(QSerialPort::SerialPortError error) {
 void DevicePort::closeAfterLoss() {
     if (!device_.isOpen())
         return;
-    PortError e{int(device_.error()), device_.errorString(), device_.portName()};
+    PortError e{int(device_.error()), device_.errorString(), path_};
     if (e.number == QSerialPort::NoError)
         e.number = QSerialPort::ResourceError;
     device_.close();

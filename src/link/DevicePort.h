@@ -1,6 +1,7 @@
 #pragma once
 // The serial port over a real device (QSerialPort). A port number resolves to a device path
-// through the resolver given at construction.
+// through the resolver given at construction. A line setting the device refuses fails the open
+// or the change (PortError names it), except on a pseudo-terminal.
 
 #include "link/LineSettings.h"
 #include "link/SerialPort.h"
@@ -27,15 +28,21 @@ public:
     QByteArray Input() override;
     void Output(const QByteArray& bytes) override;
 
+    // Tells a pseudo-terminal apart (fd of the open device, its path); tests replace it.
+    using PseudoTerminalCheck = std::function<bool(int fd, const QString& path)>;
+    void setPseudoTerminalCheck(PseudoTerminalCheck check) { isPseudoTerminal_ = std::move(check); }
+
 private:
     void applySettings();
     void onError(QSerialPort::SerialPortError error);
     void closeAfterLoss();
 
     PathResolver resolver_;
+    PseudoTerminalCheck isPseudoTerminal_;
     QSerialPort device_;
     QObject guard_; // context of the queued close: it dies with the port
     int commPort_ = 1;
+    QString path_; // the device of the last open
     LineSettings settings_;
     InputMode mode_ = InputMode::Text;
     bool lossPending_ = false;

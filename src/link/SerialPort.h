@@ -8,10 +8,24 @@
 
 enum class InputMode { Text = 0, Binary = 1 };
 
+// The part of the line settings a device refused.
+enum class LineSetting { None, Baud, Parity, DataBits, StopBits };
+
 struct PortError {
+    PortError() = default;
+    PortError(int number, QString reason, QString devicePath,
+              LineSetting refused = LineSetting::None, QString refusedValue = {})
+        : number(number)
+        , reason(std::move(reason))
+        , devicePath(std::move(devicePath))
+        , refused(refused)
+        , refusedValue(std::move(refusedValue)) {}
+
     int number = 0;     // QSerialPort::SerialPortError value, e.g. 1 device not found
     QString reason;     // the facility's text, for the user
     QString devicePath; // the device the port number resolved to
+    LineSetting refused = LineSetting::None;
+    QString refusedValue; // as in the settings text: "9600", "E", "7", "2"
 };
 
 class SerialPort {

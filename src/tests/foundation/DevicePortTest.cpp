@@ -59,7 +59,7 @@ TEST(DevicePort, WritesAFrameAndReadsTheAnswerOverAPseudoTerminal) {
     ASSERT_FALSE(pty.path.isEmpty());
     DevicePort port([&](int) { return pty.path; });
     port.setCommPort(3);
-    port.setSettings("9600,E,7,1"); // a pseudo-terminal stays 8N1: not an error
+    port.setSettings("9600,E,7,1"); // a pseudo-terminal stays 8N1: not an error, it opens
     port.setInputMode(InputMode::Binary);
     port.setPortOpen(true);
     ASSERT_TRUE(port.PortOpen());
@@ -93,6 +93,39 @@ TEST(DevicePort, SettingsThePortCannotUseAreRefused) {
     for (const char* text : {"9601,E,7,1", "9600,X,7,1", "9600,E,9,1", "9600,E,7", "abc"})
         EXPECT_THROW(port.setSettings(text), PortError) << text;
     EXPECT_NO_THROW(port.setSettings("115200,O,8,1"));
+}
+
+TEST(DevicePort, ARealDeviceThatRefusesASettingFailsTheOpenAndNamesTheSetting) {
+    PtyPair pty;
+    ASSERT_FALSE(pty.path.isEmpty());
+    // a pseudo-terminal refuses 7 data bits and parity: told it is not one, the port must fail
+    struct Case {
+        const char* settings;
+        bool pseudoTerminal;
+        LineSetting refused; // None: opens
+        const char* value;
+    } cases[] = {{"9600,E,7,1", true, LineSetting::None, ""},
+                 {"9600,E,8,1", true, LineSetting::None, ""},
+                 {"9600,E,7,1", false, LineSetting::DataBits, "7"},
+                 {"19200,E,8,1", false, LineSetting::Parity, "E"},
+                 {"9600,N,8,2", false, LineSetting::None, ""}};
+    for (const Case& c : cases) {
+        DevicePort port([&](int) { return pty.path; });
+        if (!c.pseudoTerminal)
+            port.setPseudoTerminalCheck([](int, const QString&) { return false; });
+        port.setSettings(c.settings);
+        try {
+            port.setPortOpen(true);
+            EXPECT_EQ(c.refused, LineSetting::None) << c.settings << " opened";
+            EXPECT_TRUE(port.PortOpen());
+        } catch (const PortError& e) {
+            EXPECT_EQ(e.refused, c.refused) << c.settings;
+            EXPECT_EQ(e.refusedValue, c.value) << c.settings;
+            EXPECT_EQ(e.devicePath, pty.path);
+            EXPECT_NE(e.number, 0);
+            EXPECT_FALSE(port.PortOpen()) << c.settings;
+        }
+    }
 }
 
 TEST(DevicePort, LossOfTheDeviceIsReportedOnceAndClosesThePort) {
