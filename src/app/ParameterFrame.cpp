@@ -6,6 +6,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramSelection.h"
 #include "platform/Timer.h"
+#include "ports/PortTexts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -98,6 +99,14 @@ void ParameterFrame::attach(ToolContext& ctx, SerialPort& MSComm1, Hooks hooks) 
     connect(chk_connected, &QCheckBox::toggled, this, [this] { chk_connected_Click(); });
     // a device that fails or vanishes while open leaves the window closed, as a failed open does
     port_->setDeviceLostHandler([this](const PortError& e) { failurePath(e); });
+    // an option of the mapping the driver refused (RS485 mode): the port stays open
+    port_->setOptionRefusedHandler([this](const PortError& e) {
+        ctx_->messages.show(optionRefusedText(english()), failureDetail(e, english()));
+    });
+}
+
+bool ParameterFrame::english() const {
+    return ctx_->settings.LanguageCode == "1033";
 }
 
 void ParameterFrame::selectStartEntries() {
@@ -212,11 +221,9 @@ void ParameterFrame::failurePath(const PortError& e) {
     if (inFailurePath_)
         return;
     inFailurePath_ = true;
-    // the device and the facility's reason help a Linux user: they go below the message
-    QString detail;
-    if (!e.devicePath.isEmpty() || !e.reason.isEmpty())
-        detail = QString("%1: %2").arg(e.devicePath, e.reason);
-    ctx_->messages.show("COM-Port not available, " + QString::number(e.number), detail);
+    // the device, the facility's reason and what to do go below the message
+    ctx_->messages.show("COM-Port not available, " + QString::number(e.number),
+                        failureDetail(e, english()));
     selectEntry(openList_, 0);
     ctx_->settings.PortIsOpen = false;
     hooks_.setResponseInputsEnabled(false);

@@ -41,6 +41,7 @@ private:
     void applySelection();
     void applyToPort();
     void failurePath(const PortError& e);
+    bool english() const; // the stored language of the last window load
     void lockForOpenState(bool open);
     void disableSensorRowButtons();
     void checkAddressRange();

@@ -5,37 +5,6 @@
 
 namespace {
 
-QString decodeFile(const QByteArray& bytes) {
-    // regedit writes UTF-16LE with a byte order mark; hand-written files are UTF-8
-    if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE) {
-        const qsizetype units = (bytes.size() - 2) / 2;
-        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), units);
-    }
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.mid(3));
-    return QString::fromUtf8(bytes);
-}
-
-// Lines with continuations (a hex value's trailing backslash) joined.
-QStringList logicalLines(const QString& text) {
-    QStringList out;
-    QString pending;
-    for (QString line : text.split('\n')) {
-        line = line.trimmed();
-        pending += line;
-        const bool continues = pending.endsWith('\\') && pending.contains("=hex");
-        if (continues) {
-            pending.chop(1);
-            continue;
-        }
-        out << pending;
-        pending.clear();
-    }
-    if (!pending.isEmpty())
-        out << pending;
-    return out;
-}
-
 // Reads a quoted string with \\ and \" escapes starting at text[pos] == '"'; pos moves past it.
 bool readQuoted(const QString& text, qsizetype& pos, QString& out) {
     if (pos >= text.size() || text[pos] != '"')
@@ -74,12 +43,56 @@ QString normalizedKey(QString key) {
     return key;
 }
 
-struct ValueLine {
-    QString name;
-    QString text; // empty for a value that is not a string
-};
+} // namespace
 
-bool parseValueLine(const QString& line, ValueLine& v) {
+namespace RegText {
+
+QString decode(const QByteArray& bytes) {
+    // regedit writes UTF-16LE with a byte order mark; hand-written files are UTF-8
+    if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE) {
+        const qsizetype units = (bytes.size() - 2) / 2;
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), units);
+    }
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
+    return QString::fromUtf8(bytes);
+}
+
+QList<Line> logicalLines(const QString& text) {
+    QList<Line> out;
+    Line pending;
+    const QStringList physical = text.split('\n');
+    for (int i = 0; i < physical.size(); ++i) {
+        if (pending.text.isEmpty())
+            pending.first = i;
+        pending.text += physical[i].trimmed();
+        pending.last = i;
+        // a hex value's trailing backslash continues it on the next line
+        if (pending.text.endsWith('\\') && pending.text.contains("=hex")) {
+            pending.text.chop(1);
+            continue;
+        }
+        out << pending;
+        pending = Line{};
+    }
+    if (!pending.text.isEmpty())
+        out << pending;
+    return out;
+}
+
+bool keyLine(const QString& line, QString& key) {
+    if (!line.startsWith('['))
+        return false;
+    const qsizetype end = line.lastIndexOf(']');
+    key = end > 1 ? normalizedKey(line.mid(1, end - 1)) : QString();
+    return end > 1;
+}
+
+bool sameKey(const QString& a, const QString& b) {
+    return normalizedKey(a).compare(normalizedKey(b), Qt::CaseInsensitive) == 0;
+}
+
+bool parseValue(const QString& line, Value& v) {
     qsizetype pos = 0;
     if (line.startsWith('@')) {
         v.name.clear();
@@ -102,7 +115,12 @@ bool parseValueLine(const QString& line, ValueLine& v) {
     return true; // dword:, hex:, "-" and others: present but not a string
 }
 
-} // namespace
+QString quoted(QString text) {
+    text.replace('\\', "\\\\").replace('"', "\\\"");
+    return '"' + text + '"';
+}
+
+} // namespace RegText
 
 // The build names the installed settings file (below the installation's configuration folder).
 #ifndef QRX_DEFAULT_SETTINGS_FILE
@@ -116,22 +134,20 @@ QString storedSettingsPath() {
 
 QString ReadStoredSettingFrom(const QByteArray& fileBytes, const QString& key,
                               const QString& valueName) {
-    const QString wantedKey = "HKEY_LOCAL_MACHINE\\" + normalizedKey(key);
+    const QString wantedKey = "HKEY_LOCAL_MACHINE\\" + key;
     const QString wantedName = valueName == "@" ? QString() : valueName;
     bool inKey = false;
     QString found;
-    for (const QString& line : logicalLines(decodeFile(fileBytes))) {
-        if (line.isEmpty() || line.startsWith(';'))
+    for (const RegText::Line& line : RegText::logicalLines(RegText::decode(fileBytes))) {
+        if (line.text.isEmpty() || line.text.startsWith(';'))
             continue;
-        if (line.startsWith('[')) {
-            const qsizetype end = line.lastIndexOf(']');
-            inKey =
-                end > 1 &&
-                normalizedKey(line.mid(1, end - 1)).compare(wantedKey, Qt::CaseInsensitive) == 0;
+        QString lineKey;
+        if (line.text.startsWith('[')) {
+            inKey = RegText::keyLine(line.text, lineKey) && RegText::sameKey(lineKey, wantedKey);
             continue;
         }
-        ValueLine v;
-        if (inKey && parseValueLine(line, v) &&
+        RegText::Value v;
+        if (inKey && RegText::parseValue(line.text, v) &&
             v.name.compare(wantedName, Qt::CaseInsensitive) == 0)
             found = v.text; // a later line for the same value wins
     }

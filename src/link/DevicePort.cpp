@@ -3,6 +3,7 @@
 #include "ports/TtyDevice.h"
 
 #include <QMetaObject>
+#include <cstring>
 
 DevicePort::DevicePort(PathResolver resolver)
     : resolver_(std::move(resolver))
@@ -77,6 +78,12 @@ void DevicePort::setPortOpen(bool open) {
         device_.close();
         throw;
     }
+    if (!rs485_)
+        return;
+    if (const int refusal = enableRs485(int(device_.handle())))
+        reportOptionRefused(PortError{QSerialPort::UnsupportedOperationError,
+                                      QString::fromLocal8Bit(std::strerror(refusal)), path_,
+                                      LineSetting::Rs485});
 }
 
 int DevicePort::InBufferCount() {

@@ -1,7 +1,9 @@
 #pragma once
 // The serial port over a real device (QSerialPort). A port number resolves to a device path
 // through the resolver given at construction. A line setting the device refuses fails the open
-// or the change (PortError names it), except on a pseudo-terminal.
+// or the change (PortError names it), except on a pseudo-terminal. With RS485 mode asked for,
+// the open switches the driver's RS485 mode on; a driver without it is reported as a refused
+// option and the port stays open.
 
 #include "link/LineSettings.h"
 #include "link/SerialPort.h"
@@ -28,6 +30,8 @@ public:
     QByteArray Input() override;
     void Output(const QByteArray& bytes) override;
 
+    void setRs485(bool on) { rs485_ = on; }
+
     // Tells a pseudo-terminal apart (fd of the open device, its path); tests replace it.
     using PseudoTerminalCheck = std::function<bool(int fd, const QString& path)>;
     void setPseudoTerminalCheck(PseudoTerminalCheck check) { isPseudoTerminal_ = std::move(check); }
@@ -45,5 +49,6 @@ private:
     QString path_; // the device of the last open
     LineSettings settings_;
     InputMode mode_ = InputMode::Text;
+    bool rs485_ = false;
     bool lossPending_ = false;
 };

@@ -6,10 +6,6 @@
 
 #include <QSerialPort>
 
-namespace {
-const QString kPortsKey = "SOFTWARE\\Korvalund\\QRX-QTX-RS485-MODBUS\\Ports";
-}
-
 PortSelector::PortSelector(BackendFactory simulator, SettingReader reader)
     : simulator_(std::move(simulator))
     , reader_(std::move(reader)) {
@@ -19,11 +15,8 @@ PortSelector::PortSelector(BackendFactory simulator, SettingReader reader)
 
 PortSelector::~PortSelector() = default;
 
-QString PortSelector::resolve(int commPort) const {
-    const QString mapped = reader_(kPortsKey, QString("COM%1").arg(commPort)).trimmed();
-    if (!mapped.isEmpty())
-        return mapped;
-    return QString("/dev/ttyS%1").arg(commPort - 1);
+PortMapping PortSelector::resolve(int commPort) const {
+    return resolvePort(commPort, reader_);
 }
 
 void PortSelector::setCommPort(int n) {
@@ -58,14 +51,16 @@ void PortSelector::Output(const QByteArray& bytes) {
         backend_->Output(bytes);
 }
 
-std::unique_ptr<SerialPort> PortSelector::makeBackend(const QString& target) {
-    if (target.compare("simulator", Qt::CaseInsensitive) == 0) {
+std::unique_ptr<SerialPort> PortSelector::makeBackend(const PortMapping& mapping) {
+    if (mapping.isSimulator()) {
         auto port = simulator_ ? simulator_() : nullptr;
         if (!port)
-            throw PortError{QSerialPort::DeviceNotFoundError, "Port not available", target};
+            throw PortError{QSerialPort::DeviceNotFoundError, "Port not available", mapping.target};
         return port;
     }
-    return std::make_unique<DevicePort>([target](int) { return target; });
+    auto port = std::make_unique<DevicePort>([target = mapping.target](int) { return target; });
+    port->setRs485(mapping.rs485);
+    return port;
 }
 
 void PortSelector::setPortOpen(bool open) {
@@ -76,13 +71,13 @@ void PortSelector::setPortOpen(bool open) {
     }
     if (PortOpen())
         return;
-    const QString target = resolve(commPort_);
     backend_.reset();
-    auto port = makeBackend(target);
+    auto port = makeBackend(resolve(commPort_));
     port->setCommPort(commPort_);
     port->setSettings(settings_);
     port->setInputMode(mode_);
     port->setDeviceLostHandler([this](const PortError& e) { reportDeviceLost(e); });
+    port->setOptionRefusedHandler([this](const PortError& e) { reportOptionRefused(e); });
     port->setPortOpen(true); // throws PortError; the backend is dropped with it
     backend_ = std::move(port);
 }

@@ -1,9 +1,10 @@
 #pragma once
-// The port the tool uses (MSComm1). "COMn" resolves through the stored setting "COMn" under
-// SOFTWARE\Korvalund\QRX-QTX-RS485-MODBUS\Ports: a device path, or "simulator" for the
-// in-process gateway; without a setting COMn is /dev/ttyS<n-1>.
+// The port the tool uses (MSComm1). "COMn" resolves at each open through resolvePort
+// (ports/PortMap.h): a device path, or "simulator" for the in-process gateway, from the
+// per-user or the system stored settings; without a mapping COMn is /dev/ttyS<n-1>.
 
 #include "link/SerialPort.h"
+#include "ports/PortMap.h"
 
 #include <functional>
 #include <memory>
@@ -11,14 +12,12 @@
 class PortSelector : public SerialPort {
 public:
     using BackendFactory = std::function<std::unique_ptr<SerialPort>()>;
-    using SettingReader = std::function<QString(const QString& key, const QString& valueName)>;
-
     // reader defaults to the stored settings file; simulator may be empty.
     explicit PortSelector(BackendFactory simulator = {}, SettingReader reader = {});
     ~PortSelector() override;
 
-    // What COMn stands for: a device path or "simulator".
-    QString resolve(int commPort) const;
+    // What COMn stands for now.
+    PortMapping resolve(int commPort) const;
 
     int CommPort() const override { return commPort_; }
     void setCommPort(int n) override;
@@ -33,7 +32,7 @@ public:
     void Output(const QByteArray& bytes) override;
 
 private:
-    std::unique_ptr<SerialPort> makeBackend(const QString& target);
+    std::unique_ptr<SerialPort> makeBackend(const PortMapping& mapping);
 
     BackendFactory simulator_;
     SettingReader reader_;

@@ -8,8 +8,8 @@
 
 enum class InputMode { Text = 0, Binary = 1 };
 
-// The part of the line settings a device refused.
-enum class LineSetting { None, Baud, Parity, DataBits, StopBits };
+// The part of the line settings a device refused; Rs485 is the driver's RS485 mode.
+enum class LineSetting { None, Baud, Parity, DataBits, StopBits, Rs485 };
 
 struct PortError {
     PortError() = default;
@@ -49,13 +49,23 @@ public:
 
     // Called once when the open device fails or vanishes; the port is closed by then.
     void setDeviceLostHandler(std::function<void(const PortError&)> h) { lost_ = std::move(h); }
+    // Called when the port opened but an option of its mapping was refused (e.refused names
+    // it); the port stays open and works without it.
+    void setOptionRefusedHandler(std::function<void(const PortError&)> h) {
+        optionRefused_ = std::move(h);
+    }
 
 protected:
     void reportDeviceLost(const PortError& e) {
         if (lost_)
             lost_(e);
     }
+    void reportOptionRefused(const PortError& e) {
+        if (optionRefused_)
+            optionRefused_(e);
+    }
 
 private:
     std::function<void(const PortError&)> lost_;
+    std::function<void(const PortError&)> optionRefused_;
 };

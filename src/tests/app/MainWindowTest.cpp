@@ -156,6 +156,20 @@ TEST_F(MainWindowFixture, LostDeviceLeavesTheClosedState) {
     EXPECT_TRUE(list(5)->isEnabled());
 }
 
+TEST_F(MainWindowFixture, RefusedRs485ModeIsToldAndThePortStaysOpen) {
+    stored["Language"] = "1033";
+    start();
+    setAddress("1");
+    port.refuseRs485 = true;
+    pick(6, "open");
+    ASSERT_EQ(messages.shown, QStringList{"RS485 mode not available"});
+    EXPECT_TRUE(messages.details[0].startsWith(
+        "/dev/ttyUSB0: Inappropriate ioctl for device\nThe driver of this device has no RS485"));
+    EXPECT_TRUE(port.open);
+    EXPECT_EQ(list(6)->currentText(), "open");
+    EXPECT_EQ(port.written.size(), 1); // the identification went out
+}
+
 TEST_F(MainWindowFixture, AddressBoxTakesThreeDigitsAndRefusesAbove255) {
     start();
     QLineEdit* box = find<QLineEdit>("txt_Modbus_adress");

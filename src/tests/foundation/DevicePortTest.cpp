@@ -1,6 +1,7 @@
 // The device adapter over a real pseudo-terminal pair.
 
 #include "link/DevicePort.h"
+#include "ports/PortTexts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -125,6 +126,43 @@ TEST(DevicePort, ARealDeviceThatRefusesASettingFailsTheOpenAndNamesTheSetting) {
             EXPECT_NE(e.number, 0);
             EXPECT_FALSE(port.PortOpen()) << c.settings;
         }
+    }
+}
+
+TEST(DevicePort, Rs485ModeThePseudoTerminalCannotTakeIsReportedAndThePortStillWorks) {
+    PtyPair pty;
+    ASSERT_FALSE(pty.path.isEmpty());
+    DevicePort port([&](int) { return pty.path; });
+    port.setSettings("9600,E,7,1");
+    port.setRs485(true);
+    QList<PortError> refused;
+    port.setOptionRefusedHandler([&](const PortError& e) { refused << e; });
+    port.setPortOpen(true);
+    ASSERT_TRUE(port.PortOpen());
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_EQ(refused[0].refused, LineSetting::Rs485);
+    EXPECT_EQ(refused[0].reason, QString::fromLocal8Bit(strerror(ENOTTY)));
+    EXPECT_EQ(refused[0].devicePath, pty.path);
+    port.Output(":010301410001B9\r\n");
+    EXPECT_EQ(pty.readMaster(17), QByteArray(":010301410001B9\r\n"));
+}
+
+TEST(DevicePort, ABusyDeviceNamesTheProgramThatHoldsIt) {
+    PtyPair pty;
+    ASSERT_FALSE(pty.path.isEmpty());
+    DevicePort first([&](int) { return pty.path; });
+    first.setSettings("9600,N,8,2");
+    first.setPortOpen(true);
+    DevicePort second([&](int) { return pty.path; });
+    second.setSettings("9600,N,8,2");
+    try {
+        second.setPortOpen(true);
+        FAIL() << "opened a device in use";
+    } catch (const PortError& e) {
+        const QString detail = failureDetail(e, true);
+        EXPECT_TRUE(
+            detail.contains(QString("(process %1)").arg(QCoreApplication::applicationPid())))
+            << detail.toStdString();
     }
 }
 

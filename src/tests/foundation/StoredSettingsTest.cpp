@@ -48,7 +48,7 @@ TEST(PortSelector, ResolvesComThroughPortsKey) {
     PortSelector sel({}, [](const QString& key, const QString& name) {
         return key.endsWith("\\Ports") && name == "COM3" ? QString("/dev/ttyUSB0") : QString();
     });
-    EXPECT_EQ(sel.resolve(3), "/dev/ttyUSB0");
-    EXPECT_EQ(sel.resolve(4), "/dev/ttyS3");
+    EXPECT_EQ(sel.resolve(3).target, "/dev/ttyUSB0");
+    EXPECT_EQ(sel.resolve(4).target, "/dev/ttyS3");
 }
 } // namespace

@@ -21,6 +21,9 @@ public:
         if (on && failOpenWith)
             throw PortError{failOpenWith, "No such file or directory", "/dev/ttyS2"};
         open = on;
+        if (on && refuseRs485)
+            reportOptionRefused(
+                PortError{7, "Inappropriate ioctl for device", "/dev/ttyUSB0", LineSetting::Rs485});
     }
     InputMode inputMode() const override { return mode; }
     void setInputMode(InputMode m) override { mode = m; }
@@ -46,4 +49,5 @@ public:
     QByteArrayList written;
     int failOpenWith = 0; // error number of a failing open, 0 opens
     bool failCommPort = false;
+    bool refuseRs485 = false; // an open reports the driver's RS485 mode as refused
 };

@@ -1,0 +1,56 @@
+#include "ports/PortMap.h"
+
+#include "app/StoredSettings.h"
+
+#include <QDir>
+#include <QFile>
+
+QString comValueName(int commPort) {
+    return QString("COM%1").arg(commPort);
+}
+
+QString rs485ValueName(int commPort) {
+    return comValueName(commPort) + " RS485";
+}
+
+bool rs485ValueOn(const QString& text) {
+    const QString t = text.trimmed().toLower();
+    return t == "on" || t == "1" || t == "yes" || t == "true";
+}
+
+QString userPortsFilePath() {
+    const QString override = qEnvironmentVariable("QRX_USER_SETTINGS_FILE");
+    if (!override.isEmpty())
+        return override;
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!QDir::isAbsolutePath(config)) // an unset or relative value is to be ignored
+        config = QDir::homePath() + "/.config";
+    return config + "/korvalund/qrx-qtx-rs485-modbus.reg";
+}
+
+SettingReader userPortsReader() {
+    QFile file(userPortsFilePath());
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.read(1 << 20);
+    return [bytes](const QString& key, const QString& valueName) {
+        return ReadStoredSettingFrom(bytes, key, valueName);
+    };
+}
+
+PortMapping resolvePort(int commPort, const SettingReader& system, const SettingReader& user) {
+    const std::pair<const SettingReader*, PortMapping::Source> sources[] = {
+        {&user, PortMapping::Source::User}, {&system, PortMapping::Source::System}};
+    for (const auto& [read, source] : sources) {
+        if (!*read)
+            continue;
+        const QString target = (*read)(kPortsKey, comValueName(commPort)).trimmed();
+        if (!target.isEmpty())
+            return {target, rs485ValueOn((*read)(kPortsKey, rs485ValueName(commPort))), source};
+    }
+    return {QString("/dev/ttyS%1").arg(commPort - 1), false, PortMapping::Source::Default};
+}
+
+PortMapping resolvePort(int commPort, const SettingReader& system) {
+    return resolvePort(commPort, system, userPortsReader());
+}

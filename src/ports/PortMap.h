@@ -1,0 +1,41 @@
+#pragma once
+// What a COM entry of the port list stands for. The stored settings map "COMn" under the Ports
+// key to a device path, or to "simulator" for the built-in simulated gateway; "COMn RS485"="on"
+// asks for the driver's RS485 mode on it. The per-user file (same syntax, only the Ports key)
+// wins over the system file entry by entry, a mapping together with its option. Without an
+// entry COMn is /dev/ttyS<n-1>. The window, the port and any other client resolve through
+// resolvePort.
+
+#include <QString>
+#include <functional>
+
+inline constexpr int kComPorts = 29; // the port list: COM1 .. COM29
+inline const QString kPortsKey = "SOFTWARE\\Korvalund\\QRX-QTX-RS485-MODBUS\\Ports";
+inline const QString kSimulatorTarget = "simulator";
+
+struct PortMapping {
+    enum class Source { Default, System, User };
+    QString target; // a device path or "simulator"
+    bool rs485 = false;
+    Source source = Source::Default;
+
+    bool isSimulator() const { return target.compare(kSimulatorTarget, Qt::CaseInsensitive) == 0; }
+    bool operator==(const PortMapping&) const = default;
+};
+
+// Reads a string value of a key in registry export syntax; empty when missing.
+using SettingReader = std::function<QString(const QString& key, const QString& valueName)>;
+
+QString comValueName(int commPort);   // "COM3"
+QString rs485ValueName(int commPort); // "COM3 RS485"
+bool rs485ValueOn(const QString& text);
+
+// $QRX_USER_SETTINGS_FILE, else $XDG_CONFIG_HOME/korvalund/qrx-qtx-rs485-modbus.reg, where
+// XDG_CONFIG_HOME defaults to ~/.config.
+QString userPortsFilePath();
+// The per-user file, read once now; empty values when it is missing or unreadable.
+SettingReader userPortsReader();
+
+PortMapping resolvePort(int commPort, const SettingReader& system, const SettingReader& user);
+// With the per-user file as it is now.
+PortMapping resolvePort(int commPort, const SettingReader& system);

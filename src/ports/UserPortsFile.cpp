@@ -1,0 +1,167 @@
+#include "ports/UserPortsFile.h"
+
+#include "app/StoredSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace {
+
+constexpr qint64 kMaxFileBytes = 1 << 20; // as much as the settings reader reads
+
+const QString kFullPortsKey = "HKEY_LOCAL_MACHINE\\" + kPortsKey;
+
+bool isHeader(const QString& line) {
+    return line == "Windows Registry Editor Version 5.00" || line == "REGEDIT4";
+}
+
+// Where the file is not in the export syntax (from 1), or 0.
+int firstMalformedLine(const QList<RegText::Line>& lines) {
+    bool inKey = false, seenContent = false;
+    for (const RegText::Line& l : lines) {
+        if (l.text.isEmpty() || l.text.startsWith(';'))
+            continue;
+        QString key;
+        RegText::Value v;
+        const bool header = !seenContent && isHeader(l.text);
+        seenContent = true;
+        if (header)
+            continue;
+        if (RegText::keyLine(l.text, key))
+            inKey = true;
+        else if (!inKey || !RegText::parseValue(l.text, v))
+            return l.first + 1;
+    }
+    return 0;
+}
+
+QStringList entryLines(int commPort, const PortMapping& m, const QString& eol) {
+    QStringList out{RegText::quoted(comValueName(commPort)) + "=" + RegText::quoted(m.target) +
+                    eol};
+    if (m.rs485)
+        out << RegText::quoted(rs485ValueName(commPort)) + "=\"on\"" + eol;
+    return out;
+}
+
+} // namespace
+
+std::optional<QString> withPortMapping(const QString& text, int commPort,
+                                       const std::optional<PortMapping>& mapping,
+                                       int& malformedLine) {
+    const QList<RegText::Line> lines = RegText::logicalLines(text);
+    malformedLine = firstMalformedLine(lines);
+    if (malformedLine > 0)
+        return std::nullopt;
+    const QString eol = text.contains("\r\n") ? "\r" : ""; // before each '\n': keep CR LF files
+    const QStringList physical = text.split('\n');
+    QList<bool> drop(physical.size(), false);
+    int insertAt = -1; // after the last line of the first Ports key: new entries join the others
+    bool inPorts = false, inFirstPorts = false;
+    for (const RegText::Line& l : lines) {
+        QString key;
+        RegText::Value v;
+        if (RegText::keyLine(l.text, key)) {
+            inPorts = RegText::sameKey(key, kFullPortsKey);
+            inFirstPorts = inPorts && insertAt < 0;
+            if (inFirstPorts)
+                insertAt = l.last + 1;
+            continue;
+        }
+        if (inFirstPorts && !l.text.isEmpty())
+            insertAt = l.last + 1;
+        const bool ours = inPorts && RegText::parseValue(l.text, v) &&
+                          (v.name.compare(comValueName(commPort), Qt::CaseInsensitive) == 0 ||
+                           v.name.compare(rs485ValueName(commPort), Qt::CaseInsensitive) == 0);
+        for (int i = l.first; ours && i <= l.last; ++i)
+            drop[i] = true;
+    }
+    const QStringList entry = mapping ? entryLines(commPort, *mapping, eol) : QStringList();
+    QStringList out;
+    for (int i = 0; i < physical.size(); ++i) {
+        if (i == insertAt)
+            out << entry;
+        if (!drop[i])
+            out << physical[i];
+    }
+    if (insertAt >= physical.size())
+        out << entry;
+    QString result = out.join('\n');
+    if (insertAt >= 0 || !mapping)
+        return result;
+    // no Ports key yet: a new one at the end
+    if (text.trimmed().isEmpty())
+        result = "Windows Registry Editor Version 5.00" + eol + "\n\n" +
+                 "; qrx-config: your own COM port mappings, written by its Ports window" + eol +
+                 "\n";
+    else if (!result.endsWith('\n'))
+        result += eol + "\n";
+    result += eol + "\n[" + kFullPortsKey + "]" + eol + "\n";
+    for (const QString& line : entry)
+        result += line + "\n";
+    return result;
+}
+
+namespace {
+
+// The file's text for a change: nullopt and the status when it cannot be read.
+std::optional<QString> readForChange(const QString& path, PortsFileStatus& status) {
+    status = {};
+    QFile file(path);
+    if (!file.exists()) {
+        status.kind = PortsFileStatus::Kind::Missing;
+        return QString();
+    }
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        status = {PortsFileStatus::Kind::Unreadable, 0,
+                  QFileInfo(path).isDir() ? "is a folder" : file.errorString()};
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (bytes.size() > kMaxFileBytes) {
+        status = {PortsFileStatus::Kind::Unreadable, 0, "larger than 1 MiB"};
+        return std::nullopt;
+    }
+    const bool utf16 = bytes.startsWith("\xFF\xFE");
+    if (!utf16) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8(bytes);
+        if (utf8.hasError() || text.contains(QChar(0))) {
+            status.kind = PortsFileStatus::Kind::NotText;
+            return std::nullopt;
+        }
+    }
+    return RegText::decode(bytes);
+}
+
+} // namespace
+
+PortsFileStatus inspectPortsFile(const QString& path) {
+    PortsFileStatus status;
+    const std::optional<QString> text = readForChange(path, status);
+    if (!text || status.kind == PortsFileStatus::Kind::Missing)
+        return status;
+    int bad = 0;
+    if (!withPortMapping(*text, 1, std::nullopt, bad))
+        status = {PortsFileStatus::Kind::Malformed, bad, {}};
+    return status;
+}
+
+PortsFileStatus savePortMapping(const QString& path, int commPort,
+                                const std::optional<PortMapping>& mapping) {
+    PortsFileStatus status;
+    const std::optional<QString> text = readForChange(path, status);
+    if (!text)
+        return status;
+    int bad = 0;
+    const std::optional<QString> changed = withPortMapping(*text, commPort, mapping, bad);
+    if (!changed)
+        return {PortsFileStatus::Kind::Malformed, bad, {}};
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(changed->toUtf8()) < 0 || !out.commit())
+        return {PortsFileStatus::Kind::NotWritten, 0, out.errorString()};
+    return {};
+}
