@@ -9,6 +9,8 @@
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
+#include "ports/PortDirectory.h"
+#include "ports/PortsWindow.h"
 #include "sender/SenderPanel.h"
 #include "sensors/DeviceFrame.h"
 #include "sensors/ScaleFrame.h"
@@ -31,7 +33,8 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
     , port_(MSComm1)
     , messages_(messages)
     , read_(std::move(read))
-    , opener_(opener) {
+    , opener_(opener)
+    , ports_(std::make_unique<PortDirectory>(read_)) {
     setObjectName("frm_config");
     setWindowTitle("QRX-QTX-RS485-Modbus Configuration Software");
     makeTimers();
@@ -113,6 +116,12 @@ void MainWindow::buildLayout() {
 void MainWindow::buildMenu() {
     menuExtras_ = menuBar()->addMenu("&Extras");
     menuExtras_->setObjectName("menu_extras");
+    actPorts_ = menuExtras_->addAction("Schnittstellen…");
+    actPorts_->setObjectName("act_ports");
+    connect(actPorts_, &QAction::triggered, this, [this] {
+        portsWindow().show();
+        portsWindow().raise();
+    });
     menuAbout_ = menuBar()->addAction("&Über");
     menuAbout_->setObjectName("MenüMain_1");
     menuHelp_ = menuBar()->addAction("&Hilfe");
@@ -142,6 +151,10 @@ void MainWindow::wirePanels() {
     senders_->attach(ctx);
     learn_->attach(ctx);
     status_->attach(ctx);
+    connect(parameters_, &ParameterFrame::portSelectionChanged, this, [this] {
+        ports_->refreshDevices();
+        showPortDevices();
+    });
 }
 
 void MainWindow::Form_Load() {
@@ -158,6 +171,22 @@ void MainWindow::Form_Load() {
     parameters_->connectedBox()->setChecked(false);
 }
 
+void MainWindow::showPortDevices() {
+    parameters_->showPortDevices(ports_->describeAll(settings_.LanguageCode == "1033"));
+}
+
+void MainWindow::setSerialDevices(std::shared_ptr<DeviceEnumerator> devices) {
+    ports_->setEnumerator(std::move(devices));
+}
+
+PortsWindow& MainWindow::portsWindow() {
+    if (!portsWindow_) {
+        portsWindow_ = new PortsWindow(*ctx_, *ports_, this);
+        portsWindow_->setMappingsChangedHandler([this] { showPortDevices(); });
+    }
+    return *portsWindow_;
+}
+
 bool MainWindow::LocaliseWindow(int windowNumber) {
     const bool english = localiseSettings(settings_, read_, windowNumber);
     if (english) {
@@ -170,6 +199,7 @@ bool MainWindow::LocaliseWindow(int windowNumber) {
 
 void MainWindow::applyEnglishCaptions() {
     menuExtras_->setTitle("&Tools");
+    actPorts_->setText("Ports…");
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
     device_->applyEnglish();

@@ -10,10 +10,13 @@
 #include <memory>
 
 class AboutWindow;
+class DeviceEnumerator;
 class DeviceFrame;
 class DocumentOpener;
 class LearnPanel;
 class ParameterFrame;
+class PortDirectory;
+class PortsWindow;
 class QLabel;
 class QMenu;
 class QLineEdit;
@@ -63,6 +66,9 @@ public:
     AboutWindow& aboutWindow();
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
     QMenu* extrasMenu() const { return menuExtras_; }
+    PortsWindow& portsWindow();
+    // The serial devices that the Ports window and the port list show; none until given.
+    void setSerialDevices(std::shared_ptr<DeviceEnumerator> devices);
 
 private:
     void makeTimers();
@@ -70,6 +76,7 @@ private:
     void buildMenu();
     void wirePanels();
     void applyEnglishCaptions();
+    void showPortDevices(); // where each COM entry points, in the port list
 
     ProgramSettings& settings_;
     Clock& clock_;
@@ -97,5 +104,8 @@ private:
     std::unique_ptr<LearnPanel> learn_;
     StatusWindow* status_;
     AboutWindow* about_ = nullptr;
+    std::unique_ptr<PortDirectory> ports_;
+    QAction* actPorts_;
+    PortsWindow* portsWindow_ = nullptr;
     int shownTab_ = 0;
 };

@@ -58,6 +58,17 @@ ParameterFrame::ParameterFrame(QWidget* parent)
     }
     grid->addWidget(openList_, 1, 5);
     grid->addWidget(chk_connected, 1, 6);
+    lbl_port_device = new QLabel(this);
+    lbl_port_device->setObjectName("lbl_port_device");
+    // a long device text must not widen the window; the tooltip holds it whole
+    lbl_port_device->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    grid->addWidget(lbl_port_device, 2, 0, 1, 7);
+    // program selections block currentIndexChanged; activated comes with every selection
+    connect(portList_, &QComboBox::activated, this, [this](int i) {
+        lbl_port_device->setText(portList_->itemData(i, Qt::ToolTipRole).toString());
+        lbl_port_device->setToolTip(lbl_port_device->text());
+        emit portSelectionChanged();
+    });
     for (QWidget* w : {static_cast<QWidget*>(portList_), static_cast<QWidget*>(baudList_),
                        static_cast<QWidget*>(parityList_), static_cast<QWidget*>(modeList_),
                        static_cast<QWidget*>(txt_Modbus_adress), static_cast<QWidget*>(openList_)})
@@ -84,6 +95,13 @@ QComboBox* ParameterFrame::list(int index) const {
     default:
         return nullptr;
     }
+}
+
+void ParameterFrame::showPortDevices(const QStringList& texts) {
+    for (int i = 0; i < portList_->count() && i < texts.size(); ++i)
+        portList_->setItemData(i, texts[i], Qt::ToolTipRole);
+    lbl_port_device->setText(texts.value(portList_->currentIndex()));
+    lbl_port_device->setToolTip(lbl_port_device->text());
 }
 
 QString ParameterFrame::modbusAddressText() const {

@@ -36,6 +36,12 @@ public:
     QCheckBox* connectedBox() const { return chk_connected; }
     QString modbusAddressText() const;
     QComboBox* list(int index) const; // Combo_Port 0, 1, 2, 5, 6
+    // Where each COM entry points (index n - 1): the entries' tooltips, and lbl_port_device for
+    // the selected one.
+    void showPortDevices(const QStringList& texts);
+
+signals:
+    void portSelectionChanged(); // another COM entry was selected
 
 private:
     void applySelection();
@@ -58,5 +64,6 @@ private:
     QComboBox* openList_;
     QLineEdit* txt_Modbus_adress;
     QCheckBox* chk_connected;
+    QLabel* lbl_port_device;
     std::array<QLabel*, 5> lbl_parameter{};
 };

@@ -5,6 +5,7 @@
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
+#include "ports/SerialDevices.h"
 #include "sim/SimulatedGatewayPort.h"
 
 #include <QApplication>
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     QtMessageBoxes messages;
     DesktopDocumentOpener opener;
     MainWindow window(settings, clock, MSComm1, messages, read, opener);
+    window.setSerialDevices(std::make_shared<SystemDevices>());
     messages.setParent(&window);
     runStartRoutine(settings, window, MSComm1);
     return app.exec();

@@ -53,13 +53,14 @@ QString PortDirectory::userFileProblem(bool english) const {
 }
 
 QString PortDirectory::save(int commPort, const std::optional<PortMapping>& mapping, bool english) {
-    if (mapping) {
+    // a device the list shows is there, whatever the path looks like
+    if (mapping && !findDevice(devices_, mapping->target)) {
         const QString problem = mappingProblem(commPort, mapping->target, english);
         if (!problem.isEmpty())
             return problem;
-    } else if (commPort < 1 || commPort > kComPorts) {
-        return mappingProblem(commPort, {}, english);
     }
+    if (commPort < 1 || commPort > kComPorts)
+        return mappingProblem(commPort, {}, english);
     return portsFileProblem(savePortMapping(userFilePath(), commPort, mapping), userFilePath(),
                             english);
 }

@@ -36,6 +36,12 @@ QList<SerialDevice> SystemDevices::devices() {
     return out;
 }
 
+QList<SerialDevice> exampleSerialDevices() {
+    return {{"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A12345-if00-port0",
+             "FT232R USB UART", "FTDI", "A12345", 0x0403, 0x6001},
+            {"/dev/ttyUSB1", "", "USB Serial", "QinHeng", "", 0x1a86, 0x7523}};
+}
+
 const SerialDevice* findDevice(const QList<SerialDevice>& devices, const QString& target) {
     for (const SerialDevice& d : devices)
         if (target == d.node || (!d.byIdPath.isEmpty() && target == d.byIdPath))

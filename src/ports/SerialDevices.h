@@ -46,6 +46,10 @@ public:
     QList<SerialDevice> list;
 };
 
+// Two USB adapters as the system lists them (an FTDI with its by-id link, a CH340 without one),
+// for the screenshots and the tests.
+QList<SerialDevice> exampleSerialDevices();
+
 // The present device a mapping target names: by its node or by-id path, or by the node a link
 // resolves to; nullptr when none.
 const SerialDevice* findDevice(const QList<SerialDevice>& devices, const QString& target);

@@ -4,6 +4,7 @@
 #include "ports/PortMap.h"
 #include "app/StoredSettings.h"
 #include "ports/UserPortsFile.h"
+#include "support/UserFileAt.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,15 +31,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
-
-// Points the user's ports file elsewhere for one test.
-struct UserFileAt {
-    QByteArray saved = qgetenv("QRX_USER_SETTINGS_FILE");
-    explicit UserFileAt(const QString& path) {
-        qputenv("QRX_USER_SETTINGS_FILE", path.toLocal8Bit());
-    }
-    ~UserFileAt() { qputenv("QRX_USER_SETTINGS_FILE", saved); }
-};
 
 const QString kKeyLine = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalund\\QRX-QTX-RS485-MODBUS\\Ports]";
 } // namespace

@@ -6,13 +6,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-const SerialDevice kFtdi{"/dev/ttyUSB0",
-                         "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A12345-if00-port0",
-                         "FT232R USB UART",
-                         "FTDI",
-                         "A12345",
-                         0x0403,
-                         0x6001};
+const SerialDevice kFtdi = exampleSerialDevices()[0];
 const SerialDevice kBare{"/dev/ttyS0", "", "", "", "", -1, -1};
 } // namespace
 
