@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -31,16 +32,17 @@ QString text(const Caption& c, bool english) {
 }
 
 const Caption kTitle{"Schnittstellen", "Ports"};
-const Caption kDeviceHeaders[] = {{"Pfad", "Path"},
+// the short columns first: the long paths get the room that is left
+const Caption kDeviceHeaders[] = {{"COM", "COM"},
                                   {"Geräteknoten", "Device node"},
                                   {"Beschreibung", "Description"},
                                   {"Hersteller", "Manufacturer"},
                                   {"Seriennummer", "Serial number"},
                                   {"USB-ID", "USB ID"},
-                                  {"COM", "COM"}};
+                                  {"Pfad", "Path"}};
 const Caption kMappingHeaders[] = {
-    {"COM", "COM"}, {"Zugeordnet", "Mapped to"}, {"Gerät", "Device"}, {"Aus", "From"}};
-const Caption kFromUser{"Ihrer Datei", "your file"};
+    {"COM", "COM"}, {"Quelle", "From"}, {"Gerät", "Device"}, {"Zugeordnet", "Mapped to"}};
+const Caption kFromUser{"Ihre Datei", "your file"};
 const Caption kFromSystem{"Systemdatei", "system file"};
 const Caption kFromDefault{"Vorgabe", "default"};
 
@@ -194,8 +196,8 @@ void PortsWindow::fillDevices() {
     for (int row = 0; row < devices.size(); ++row) {
         const SerialDevice& d = devices[row];
         setRow(tbl_devices, row,
-               {d.preferredPath(), d.node, d.description, d.manufacturer, d.serialNumber, d.usbId(),
-                directory_.comNumbersOf(d, mappings_)});
+               {directory_.comNumbersOf(d, mappings_), d.node, d.description, d.manufacturer,
+                d.serialNumber, d.usbId(), d.preferredPath()});
     }
     tbl_devices->resizeColumnsToContents();
 }
@@ -210,20 +212,24 @@ void PortsWindow::fillMappings() {
         const int row = tbl_mappings->rowCount();
         tbl_mappings->insertRow(row);
         setRow(tbl_mappings, row,
-               {comValueName(i + 1), m.target, describeMapping(m, directory_.devices(), english_),
-                text(m.source == PortMapping::Source::User ? kFromUser : kFromSystem, english_)});
+               {comValueName(i + 1),
+                text(m.source == PortMapping::Source::User ? kFromUser : kFromSystem, english_),
+                describeMapping(m, directory_.devices(), english_), m.target});
     }
     tbl_mappings->resizeColumnsToContents();
     fillDevices(); // its COM column follows the mappings
     const QString problem = directory_.userFileProblem(english_);
-    lbl_file->setText(text({"Ihre Zuordnungen: ", "Your mappings: "}, english_) +
-                      directory_.userFilePath() + (problem.isEmpty() ? "" : "\n" + problem));
+    QString file = directory_.userFilePath();
+    if (file.startsWith(QDir::homePath() + "/"))
+        file.replace(0, QDir::homePath().size(), "~");
+    lbl_file->setText(text({"Ihre Zuordnungen: ", "Your mappings: "}, english_) + file +
+                      (problem.isEmpty() ? "" : "\n" + problem));
     lbl_file->setStyleSheet(problem.isEmpty() ? "" : "color: red;");
 }
 
 void PortsWindow::showSelectedMapping() {
     const PortMapping m = mappings_.value(cmb_com->currentIndex());
-    txt_path->setText(m.target);
+    setPath(m.target);
     chk_rs485->setChecked(m.rs485);
     showCurrentMapping();
 }
@@ -254,7 +260,7 @@ void PortsWindow::cmb_com_Click() {
 
 void PortsWindow::tbl_devices_Click(int row) {
     if (row >= 0 && row < directory_.devices().size())
-        txt_path->setText(directory_.devices()[row].preferredPath());
+        setPath(directory_.devices()[row].preferredPath());
 }
 
 void PortsWindow::tbl_mappings_Click(int row) {
@@ -266,7 +272,12 @@ void PortsWindow::tbl_mappings_Click(int row) {
 }
 
 void PortsWindow::bt_simulator_Click() {
-    txt_path->setText(kSimulatorTarget);
+    setPath(kSimulatorTarget);
+}
+
+void PortsWindow::setPath(const QString& path) {
+    txt_path->setText(path);
+    txt_path->setCursorPosition(0); // a long path shows its beginning
 }
 
 void PortsWindow::bt_save_Click() {

@@ -47,6 +47,7 @@ private:
     void fillMappings();
     void showSelectedMapping(); // the fields and the current mapping of cmb_com's entry
     void showCurrentMapping();
+    void setPath(const QString& path);
     void afterSave(const QString& problem);
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

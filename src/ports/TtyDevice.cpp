@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <cerrno>
 #include <grp.h>
 #include <linux/serial.h>
@@ -27,7 +26,7 @@ bool statPath(const QString& path, struct stat& st) {
 // The program named in a lock file ("LCK..ttyUSB0", the PID in its first line), if it runs.
 qint64 lockFileHolder(const QString& node) {
     const QString name =
-        "LCK.." + QString(node).remove(QRegularExpression("^/dev/")).replace('/', '_');
+        "LCK.." + QString(node.startsWith("/dev/") ? node.mid(5) : node).replace('/', '_');
     for (const char* dir : {"/run/lock", "/var/lock", "/var/lock/lockdev", "/var/spool/locks",
                             "/var/spool/uucp", "/etc/locks", "/tmp", "/var/tmp"}) {
         QFile lock(QString(dir) + "/" + name);

@@ -2,7 +2,7 @@
 // gateway, driven by the manual clock, grabbed with QWidget::grab() and saved as PNG.
 //   qrx-doc-shots <output folder>       (runs headless with QT_QPA_PLATFORM=offscreen)
 // Files: <name>-de.png and <name>-en.png for main, sender, settings, status-learn, status-read,
-// delete, alarm (the lower part of the main window).
+// delete, alarm (the lower part of the main window), ports.
 
 #include "app/Localisation.h"
 #include "app/MainWindow.h"
@@ -11,16 +11,22 @@
 #include "learn/StatusWindow.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
+#include "ports/PortsWindow.h"
+#include "ports/SerialDevices.h"
 #include "sim/SimulatedGatewayPort.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -30,6 +36,8 @@ namespace {
 constexpr int kMaxWidth = 800; // the manual's pages are A4; wider pictures only cost bytes
 constexpr int kMainWidth = 1100;
 constexpr int kMainHeight = 720;
+constexpr int kPortsWidth = 1000;
+constexpr int kPortsHeight = 540;
 
 class Session {
 public:
@@ -41,9 +49,12 @@ public:
                 return language;
             if (value == "Version")
                 return QStringLiteral("1.0.0");
+            if (value == "COM3") // the demo's port list: COM3 is the simulated gateway
+                return QStringLiteral("simulator");
             return QString();
         };
         w_ = std::make_unique<MainWindow>(s_, clock_, *port_, messages_, read, opener_);
+        w_->setSerialDevices(std::make_shared<FixedDevices>(exampleSerialDevices()));
         runStartRoutine(s_, *w_, *port_);
         w_->findChild<QLineEdit*>("txt_Modbus_adress")->setText(QString::number(address));
     }
@@ -100,7 +111,7 @@ bool save(QWidget* widget, const QString& file) {
     }
     if (qobject_cast<MainWindow*>(widget))
         widget->resize(qMax(kMainWidth, widget->minimumSizeHint().width()), kMainHeight);
-    else
+    else if (!qobject_cast<PortsWindow*>(widget)) // the Ports window's tables take the size given
         widget->adjustSize();
     QRect area = widget->rect();
     if (!qobject_cast<MainWindow*>(widget)) // without the empty space below the controls
@@ -191,6 +202,20 @@ bool learnShots(Session& session, const std::function<QString(const char*)>& pat
     return ok;
 }
 
+// The Ports window with the two example adapters, the first mapped to COM1 by its by-id link.
+bool portsShot(const QString& language, const QString& file) {
+    QFile::remove(userPortsFilePath()); // each language starts without mappings of the user's
+    Session session(language, 1);
+    MainWindow& w = session.window();
+    w.findChild<QAction*>("act_ports")->trigger();
+    PortsWindow& ports = w.portsWindow();
+    if (auto* devices = ports.findChild<QTableWidget*>("tbl_devices"))
+        emit devices->cellClicked(0, 0);
+    session.click(&ports, "bt_save"); // COM1, the first entry
+    ports.resize(kPortsWidth, kPortsHeight);
+    return save(&ports, file);
+}
+
 // Connect, the single pass under the status window, the table, the sender tab, the sensor
 // settings window, the learn wait, the delete confirmation and the alarm.
 bool takeShots(const QString& language, const QString& dir) {
@@ -226,12 +251,18 @@ bool takeShots(const QString& language, const QString& dir) {
         silent.advance(6000);
         ok &= saveAlarm(silent.window(), path("alarm"));
     }
+    ok &= portsShot(language, path("ports"));
     return ok;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // the pictures show neither the user's own port mappings nor the user's name
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("QRX_USER_SETTINGS_FILE");
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);

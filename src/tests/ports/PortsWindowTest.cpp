@@ -116,9 +116,9 @@ TEST_F(PortsWindowFixture, GermanAndEnglishTexts) {
 TEST_F(PortsWindowFixture, AMappingSavedShowsInThePortListAndTheDeviceList) {
     open();
     ASSERT_EQ(table("tbl_devices")->rowCount(), 1);
-    EXPECT_EQ(cell("tbl_devices", 0, 0), kFtdi.byIdPath);
+    EXPECT_EQ(cell("tbl_devices", 0, 6), kFtdi.byIdPath);
     EXPECT_EQ(cell("tbl_devices", 0, 5), "0403:6001");
-    EXPECT_EQ(cell("tbl_devices", 0, 6), "");        // mapped nowhere yet
+    EXPECT_EQ(cell("tbl_devices", 0, 0), "");        // mapped nowhere yet
     EXPECT_EQ(table("tbl_mappings")->rowCount(), 1); // COM3, the system's simulator
     emit table("tbl_devices")->cellClicked(0, 0);
     EXPECT_EQ(in<QLineEdit>("txt_path")->text(), kFtdi.byIdPath); // the stable path
@@ -128,7 +128,7 @@ TEST_F(PortsWindowFixture, AMappingSavedShowsInThePortListAndTheDeviceList) {
     EXPECT_TRUE(
         userFile().contains("\"COM5\"=\"" + kFtdi.byIdPath.toUtf8() + "\"\n\"COM5 RS485\"=\"on\""))
         << userFile().constData();
-    EXPECT_EQ(cell("tbl_devices", 0, 6), "COM5");
+    EXPECT_EQ(cell("tbl_devices", 0, 0), "COM5");
     EXPECT_EQ(portTooltip(5), "/dev/ttyUSB0 — FT232R USB UART (FTDI, serial A12345), RS485");
     EXPECT_TRUE(in<QPushButton>("bt_remove")->isEnabled());
     auto* portList = w->findChild<QComboBox*>("Combo_Port_0"); // the label follows the selection
@@ -141,7 +141,7 @@ TEST_F(PortsWindowFixture, AMappingSavedShowsInThePortListAndTheDeviceList) {
     devices->list << kCh340;
     clock.advance(2000);
     ASSERT_EQ(table("tbl_devices")->rowCount(), 2);
-    EXPECT_EQ(cell("tbl_devices", 1, 0), "/dev/ttyUSB1");
+    EXPECT_EQ(cell("tbl_devices", 1, 6), "/dev/ttyUSB1");
     w->portsWindow().close();
     devices->list.clear();
     clock.advance(4000);
