@@ -35,8 +35,8 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
     setObjectName("frm_config");
     setWindowTitle("QRX-QTX-RS485-Modbus Configuration Software");
     makeTimers();
-    link_ = std::make_unique<Link>(settings_, port_, timers_->Timer4, timers_->Timer5, *this,
-                                   messages_);
+    link_ = std::make_unique<Link>(settings_, clock_, port_, timers_->Timer4, timers_->Timer5,
+                                   *this, messages_);
     buildLayout();
     buildMenu();
     learn_ = std::make_unique<LearnPanel>();
@@ -141,7 +141,25 @@ void MainWindow::wirePanels() {
                                    [this](int row) { learn_->bt_delete_Click(row); });
     senders_->attach(ctx);
     learn_->attach(ctx);
+    link_->setLineClaimHandler([this](bool claimed) { lineClaimed(claimed); });
     status_->attach(ctx);
+}
+
+void MainWindow::lineClaimed(bool claimed) {
+    if (claimed) {
+        // another client of the link holds the line: the window asks nothing meanwhile
+        sensors_->setReadChecked(false);
+        for (Timer* t : {&timers_->Timer1, &timers_->Timer2, &timers_->Timer3})
+            t->setEnabled(false);
+        parameters_->connectedBox()->setChecked(false);
+        return;
+    }
+    // the gateway may have changed: its flags and one whole pass of the table, as after an
+    // inversion
+    if (!settings_.PortIsOpen)
+        return;
+    settings_.RegisterCounter = 0;
+    timers_->Timer3.setEnabled(true);
 }
 
 void MainWindow::Form_Load() {

@@ -70,6 +70,8 @@ private:
     void buildMenu();
     void wirePanels();
     void applyEnglishCaptions();
+    // A client of the link (backup, restore) takes the line, or gives it back.
+    void lineClaimed(bool claimed);
 
     ProgramSettings& settings_;
     Clock& clock_;

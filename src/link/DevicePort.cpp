@@ -6,6 +6,7 @@ DevicePort::DevicePort(PathResolver resolver)
     : resolver_(std::move(resolver)) {
     QObject::connect(&device_, &QSerialPort::errorOccurred, &guard_,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
+    QObject::connect(&device_, &QSerialPort::readyRead, &guard_, [this] { reportBytesArrived(); });
 }
 
 DevicePort::~DevicePort() {

@@ -83,6 +83,7 @@ void PortSelector::setPortOpen(bool open) {
     port->setSettings(settings_);
     port->setInputMode(mode_);
     port->setDeviceLostHandler([this](const PortError& e) { reportDeviceLost(e); });
+    port->setBytesArrivedHandler([this] { reportBytesArrived(); });
     port->setPortOpen(true); // throws PortError; the backend is dropped with it
     backend_ = std::move(port);
 }

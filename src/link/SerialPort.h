@@ -35,13 +35,20 @@ public:
 
     // Called once when the open device fails or vanishes; the port is closed by then.
     void setDeviceLostHandler(std::function<void(const PortError&)> h) { lost_ = std::move(h); }
+    // Called when received bytes are waiting (the poll may still come for them).
+    void setBytesArrivedHandler(std::function<void()> h) { arrived_ = std::move(h); }
 
 protected:
     void reportDeviceLost(const PortError& e) {
         if (lost_)
             lost_(e);
     }
+    void reportBytesArrived() {
+        if (arrived_)
+            arrived_();
+    }
 
 private:
     std::function<void(const PortError&)> lost_;
+    std::function<void()> arrived_;
 };

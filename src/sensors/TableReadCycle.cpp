@@ -48,7 +48,7 @@ void TableReadCycle::readOn() {
     ProgramSettings& s = ctx_.settings;
     // the answer time-out covers three response times and one pacing interval; computed in
     // 64 bits and clamped, so no response time the gateway can hold overflows it
-    ctx_.timers.Timer5.setInterval(
+    ctx_.link.setAnswerTimeOut(
         clampTimerInterval(3 * int64_t{s.ResponseTime} + ctx_.timers.Timer1.interval()));
     s.AnswerText.clear();
     s.SingleRead = false;
@@ -71,7 +71,7 @@ void TableReadCycle::readOn() {
 }
 
 void TableReadCycle::readOff() {
-    ctx_.timers.Timer5.setEnabled(false);
+    ctx_.link.stopAnswerTimeOut();
     ctx_.settings.AnswerText.clear();
     if (hooks_.setResponseInputsEnabled)
         hooks_.setResponseInputsEnabled(true);
