@@ -115,6 +115,30 @@ TEST_F(MainWindowFixture, OpenSendsTheIdentificationFirstInBothModes) {
     EXPECT_EQ(port.written[1].toHex(' ').toUpper(), QByteArray("01 03 01 41 00 01 D5 E2"));
 }
 
+TEST_F(MainWindowFixture, ResponseInputsAreDisabledWheneverThePortIsClosed) {
+    start();
+    setAddress("1");
+    auto* read = find<QCheckBox>("chk_read");
+    auto inputsEnabled = [this] {
+        const bool field = find<QLineEdit>("txt_min_response")->isEnabled();
+        EXPECT_EQ(find<QPushButton>("bt_set_response")->isEnabled(), field);
+        return field;
+    };
+    pick(6, "open");
+    EXPECT_TRUE(inputsEnabled());
+    read->setChecked(true);
+    EXPECT_FALSE(inputsEnabled()); // not while the table is read
+    // closing unticks the read, whose off-switch must not enable them again
+    pick(6, "close");
+    EXPECT_FALSE(read->isChecked());
+    EXPECT_FALSE(inputsEnabled());
+    read->setChecked(true);
+    read->setChecked(false);
+    EXPECT_FALSE(inputsEnabled()) << "the read switched off on a closed port";
+    pick(6, "open");
+    EXPECT_TRUE(inputsEnabled());
+}
+
 TEST_F(MainWindowFixture, OpenWithoutAddressSendsNothingButPolls) {
     start();
     setAddress("");
