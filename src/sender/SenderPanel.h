@@ -70,6 +70,8 @@ private:
 
     void buildRow(int row);
     void valueChanged(int row, int field);
+    // Writes a value field as a template or the release does: the field counts as changed.
+    void writeValue(int row, int field, const QString& text);
     // A selection made by the program runs the list's click handler, as the user's would.
     void selectOrg(int row, int index);
     void writeTemplateValues(int row, const TelegramTemplate& t);
