@@ -191,7 +191,7 @@ void MainWindow::MenuMain_Click(int index) {
 
 AboutWindow& MainWindow::aboutWindow() {
     if (!about_) {
-        about_ = new AboutWindow(settings_, read_, opener_, this);
+        about_ = new AboutWindow(*this, read_, opener_);
         about_->setWindowModality(Qt::WindowModal);
     }
     return *about_;

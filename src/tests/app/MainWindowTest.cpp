@@ -254,12 +254,16 @@ TEST_F(MainWindowFixture, LeavingTheSensorTabHidesTheScaleFrame) {
 
 TEST_F(MainWindowFixture, AboutFollowsTheStoredLanguage) {
     for (const char* language : {"1033", "1031"}) {
-        stored["Language"] = language;
+        stored["Language"] = "1031";
         start();
+        // a language stored after the main window loaded takes effect in the windows loaded later
+        stored["Language"] = language;
         AboutWindow& about = w->aboutWindow();
         about.Form_Load();
         const bool english = QString(language) == "1033";
         EXPECT_EQ(about.windowTitle(), english ? "About" : "Information");
+        EXPECT_EQ(find<QComboBox>("Telegram_0")->itemText(0), english ? "Manual" : "Manuell");
+        EXPECT_EQ(s.HelpDocument, english ? kEnglishHelp : kGermanHelp);
         EXPECT_EQ(about.findChild<QLabel*>("Label1")->text(), "1.2.3");
         EXPECT_EQ(about.findChild<QLabel*>("lblVersion")->text(),
                   english ? "Korvalund: Configuration software for QTX-RS485-Modbus"
