@@ -40,7 +40,7 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
     buildLayout();
     buildMenu();
     learn_ = std::make_unique<LearnPanel>();
-    status_ = new StatusWindow(this);
+    status_ = std::make_unique<StatusWindow>();
     ctx_ = std::make_unique<ToolContext>(ToolContext{settings_, clock_, *link_, *timers_, messages_,
                                                      *this, *sensors_, *scale_, *senders_});
     wirePanels();
@@ -176,6 +176,7 @@ void MainWindow::applyEnglishCaptions() {
     response_->applyEnglish();
     scale_->applyEnglish();
     sensors_->applyEnglish();
+    senders_->applyEnglish();
 }
 
 void MainWindow::SSTab1_Click(int previousTab) {

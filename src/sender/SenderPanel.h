@@ -21,6 +21,8 @@ public:
     explicit SenderPanel(QWidget* parent = nullptr);
     // Wires the handlers, the Timer6/Timer7 ticks and the answer handlers of kinds 12 and 13.
     void attach(ToolContext& ctx);
+    // The English tooltips of the ORG lists and the value fields.
+    void applyEnglish();
 
     // SenderRowsAccess
     void setRowControlsEnabled(bool on) override;

@@ -217,6 +217,8 @@ TEST_F(MainWindowFixture, EnglishCaptionsTextsAndHelpDocument) {
     EXPECT_EQ(find<QLabel>("lbl_desc")->text(), "Device:");
     EXPECT_EQ(find<QGroupBox>("frm_scale")->title(), "Scale Data-Bytes");
     EXPECT_EQ(find<QComboBox>("Telegram_0")->itemText(0), "Manual");
+    EXPECT_TRUE(find<QComboBox>("Combo1_7")->toolTip().startsWith("5: rocker switch"));
+    EXPECT_TRUE(find<QLineEdit>("txt_snd_status_7")->toolTip().startsWith("0 to 255"));
     EXPECT_EQ(s.Texts.value(1), "Communication problems!");
     w->MenuMain_Click(2);
     EXPECT_EQ(opener.opened, QStringList{"/opt/qrx/Doc/QRX-QTX-RS485_MODBUS_engl.pdf"});
