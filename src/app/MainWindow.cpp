@@ -40,7 +40,7 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
     buildLayout();
     buildMenu();
     learn_ = std::make_unique<LearnPanel>();
-    status_ = new StatusWindow(this);
+    status_ = std::make_unique<StatusWindow>();
     ctx_ = std::make_unique<ToolContext>(ToolContext{settings_, clock_, *link_, *timers_, messages_,
                                                      *this, *sensors_, *scale_, *senders_});
     wirePanels();
@@ -194,6 +194,7 @@ void MainWindow::applyEnglishCaptions() {
     response_->applyEnglish();
     scale_->applyEnglish();
     sensors_->applyEnglish();
+    senders_->applyEnglish();
 }
 
 void MainWindow::SSTab1_Click(int previousTab) {
@@ -209,7 +210,7 @@ void MainWindow::MenuMain_Click(int index) {
 
 AboutWindow& MainWindow::aboutWindow() {
     if (!about_) {
-        about_ = new AboutWindow(settings_, read_, opener_, this);
+        about_ = new AboutWindow(*this, read_, opener_);
         about_->setWindowModality(Qt::WindowModal);
     }
     return *about_;

@@ -97,7 +97,7 @@ private:
     QAction* menuAbout_;
     QAction* menuHelp_;
     std::unique_ptr<LearnPanel> learn_;
-    StatusWindow* status_;
+    std::unique_ptr<StatusWindow> status_; // shown modeless, without owner
     AboutWindow* about_ = nullptr;
     int shownTab_ = 0;
 };

@@ -73,8 +73,8 @@ void TableReadCycle::readOn() {
 void TableReadCycle::readOff() {
     ctx_.link.stopAnswerTimeOut();
     ctx_.settings.AnswerText.clear();
-    if (hooks_.setResponseInputsEnabled)
-        hooks_.setResponseInputsEnabled(true);
+    if (hooks_.setResponseInputsEnabled) // the response time can only be set on an open port
+        hooks_.setResponseInputsEnabled(ctx_.settings.PortIsOpen);
     for (int row = 0; row < kSensorRows; ++row) {
         if (ctx_.sensors.orgCaption(row) != "00")
             ctx_.sensors.setDeleteEnabled(row, true);
