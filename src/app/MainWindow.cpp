@@ -2,6 +2,8 @@
 
 #include "app/AboutWindow.h"
 #include "app/ParameterFrame.h"
+#include "history/HistoryWindow.h"
+#include "history/SensorHistory.h"
 #include "learn/LearnPanel.h"
 #include "learn/StatusWindow.h"
 #include "link/SerialPort.h"
@@ -46,7 +48,9 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
     wirePanels();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    delete historyWindow_; // before the history it shows
+}
 
 void MainWindow::makeTimers() {
     // the designer's intervals; all start disabled
@@ -113,6 +117,9 @@ void MainWindow::buildLayout() {
 void MainWindow::buildMenu() {
     menuExtras_ = menuBar()->addMenu("&Extras");
     menuExtras_->setObjectName("menu_extras");
+    actHistory_ = menuExtras_->addAction("Verlauf…");
+    actHistory_->setObjectName("act_history");
+    connect(actHistory_, &QAction::triggered, this, [this] { historyWindow().open(); });
     menuAbout_ = menuBar()->addAction("&Über");
     menuAbout_->setObjectName("MenüMain_1");
     menuHelp_ = menuBar()->addAction("&Hilfe");
@@ -135,6 +142,9 @@ void MainWindow::wirePanels() {
     auto checkConnected = [this] { parameters_->connectedBox()->setChecked(true); };
     response_->setConnectedCheck(checkConnected);
     sensors_->attach(ctx);
+    history_ = std::make_unique<SensorHistory>(clock_);
+    sensors_->setDecodedRowObserver(
+        [this](int row, const SensorRowTexts& decoded) { history_->record(row, decoded); });
     sensors_->setConnectedCheck(checkConnected);
     sensors_->setResponseInputsHandler([this](bool on) { response_->setInputsEnabled(on); });
     sensors_->setRowButtonHandlers([this](int row) { learn_->bt_learn_Click(row); },
@@ -188,6 +198,7 @@ bool MainWindow::LocaliseWindow(int windowNumber) {
 
 void MainWindow::applyEnglishCaptions() {
     menuExtras_->setTitle("&Tools");
+    actHistory_->setText("History…");
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
     device_->applyEnglish();
@@ -214,6 +225,12 @@ AboutWindow& MainWindow::aboutWindow() {
         about_->setWindowModality(Qt::WindowModal);
     }
     return *about_;
+}
+
+HistoryWindow& MainWindow::historyWindow() {
+    if (!historyWindow_)
+        historyWindow_ = new HistoryWindow(*history_, clock_, *this, messages_, this);
+    return *historyWindow_;
 }
 
 QString MainWindow::modbusAddressText() const {

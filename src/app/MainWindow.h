@@ -12,6 +12,7 @@
 class AboutWindow;
 class DeviceFrame;
 class DocumentOpener;
+class HistoryWindow;
 class LearnPanel;
 class ParameterFrame;
 class QLabel;
@@ -21,6 +22,7 @@ class QTabWidget;
 class ResponseTimeFrame;
 class ScaleFrame;
 class SenderPanel;
+class SensorHistory;
 class SensorTablePanel;
 class SerialPort;
 class StatusWindow;
@@ -61,6 +63,8 @@ public:
     ScaleFrame& scaleFrame() { return *scale_; }
     DeviceFrame& deviceFrame() { return *device_; }
     AboutWindow& aboutWindow();
+    SensorHistory& history() { return *history_; }
+    HistoryWindow& historyWindow(); // frmHistory, made on first use
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
     QMenu* extrasMenu() const { return menuExtras_; }
 
@@ -99,5 +103,8 @@ private:
     std::unique_ptr<LearnPanel> learn_;
     std::unique_ptr<StatusWindow> status_; // shown modeless, without owner
     AboutWindow* about_ = nullptr;
+    std::unique_ptr<SensorHistory> history_; // records from the first decoded row on
+    HistoryWindow* historyWindow_ = nullptr;
+    QAction* actHistory_;
     int shownTab_ = 0;
 };
