@@ -3,54 +3,11 @@
 // modes.
 
 #include "link/Hex.h"
-#include "link/LineSession.h"
-#include "platform/MessageBoxes.h"
-#include "platform/Timer.h"
-#include "sim/SimulatedGatewayPort.h"
+#include "support/LineRig.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-struct TapLog : LineObserver {
-    void lineEvent(const LineEvent& e) override { events.push_back(e); }
-    int count(LineEventKind kind) const {
-        return int(std::count_if(events.begin(), events.end(),
-                                 [kind](const LineEvent& e) { return e.kind == kind; }));
-    }
-    std::vector<LineEvent> events;
-};
-
-struct ExchangeRig {
-    explicit ExchangeRig(LineMode mode, FaultPlan faults = {}) {
-        auto m = std::make_unique<GatewayModel>(1, GatewayVariant::Transceiver, 3);
-        m->learnSensor(2, 0x07, 0x01834C17);
-        model = m.get();
-        port = std::make_unique<SimulatedGatewayPort>(clock, std::move(m), faults);
-        line = std::make_unique<LineSession>(clock, *port, messages);
-        line->configure({mode, 9600, 'E'});
-        line->open();
-        line->link().addObserver(&tap);
-    }
-    ~ExchangeRig() { line->link().removeObserver(&tap); }
-    // Runs one exchange to its end on the manual clock.
-    ExchangeResult run(const char* requestHex, ExchangeOptions options = {}) {
-        std::optional<ExchangeResult> result;
-        line->link().exchange(QByteArray::fromHex(requestHex), options,
-                              [&](const ExchangeResult& r) { result = r; });
-        for (int waited = 0; !result && waited < 60000; waited += 1)
-            clock.advance(1);
-        EXPECT_TRUE(result.has_value());
-        return result.value_or(ExchangeResult{});
-    }
-
-    ManualClock clock;
-    GatewayModel* model = nullptr;
-    std::unique_ptr<SimulatedGatewayPort> port;
-    RecordingMessageBoxes messages;
-    std::unique_ptr<LineSession> line;
-    TapLog tap;
-};
-
 class Exchange : public ::testing::TestWithParam<LineMode> {};
 } // namespace
 
@@ -78,7 +35,7 @@ TEST_P(Exchange, OutcomesOfSingleRequests) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.request);
-        ExchangeRig rig(GetParam(), c.faults);
+        LineRig rig(GetParam(), c.faults);
         const int64_t started = rig.clock.nowMs();
         const ExchangeResult r = rig.run(c.request, c.options);
         EXPECT_EQ(r.outcome, c.outcome) << describeOutcome(r).toStdString();
@@ -112,7 +69,7 @@ TEST_P(Exchange, RetriesAfterLostAndDamagedAnswers) {
         SCOPED_TRACE(fault);
         FaultPlan plan;
         ASSERT_TRUE(plan.add(fault));
-        ExchangeRig rig(GetParam(), plan);
+        LineRig rig(GetParam(), plan);
         EXPECT_EQ(rig.run("01030014000A", {400, 1}).attempts, 1);
         const ExchangeResult r = rig.run("01030014000A", {400, 1}); // its answer is the 2nd
         EXPECT_TRUE(r.ok()) << describeOutcome(r).toStdString();
@@ -129,7 +86,7 @@ TEST_P(Exchange, RetriesAfterLostAndDamagedAnswers) {
 // Answer-paced: the next request goes out as soon as the answer is in, so a sequence takes the
 // line times and response times and hardly more.
 TEST_P(Exchange, ASequenceIsPacedByItsAnswers) {
-    ExchangeRig rig(GetParam());
+    LineRig rig(GetParam());
     const int blocks = 32;
     int done = 0;
     std::function<void()> next = [&] {
@@ -155,7 +112,7 @@ TEST_P(Exchange, ASequenceIsPacedByItsAnswers) {
 
 // While a client holds the line the window's requests send nothing; once released they do.
 TEST_P(Exchange, TheWindowSendsNothingWhileTheLineIsHeld) {
-    ExchangeRig rig(GetParam());
+    LineRig rig(GetParam());
     ProgramSettings& s = rig.line->settings();
     s.RequestKind = RequestKinds::IdentifyDevice;
     s.RequestText = "010301410001";
