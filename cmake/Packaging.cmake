@@ -38,7 +38,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "qrx-config is the Modbus master (ASCII or RTU) for the Korvalund QRX/QTX RS485 Modbus \
 gateway: it shows the learned radio sensors, learns sensors in and deletes them, sets the \
 inversion of data byte 1 and the minimal response time, and on the transceiver writes and \
-transmits the sender telegrams. qrx-gateway-sim simulates the gateway on a pseudo-terminal. \
+transmits the sender telegrams; it keeps a history of the sensor values with a trend chart and \
+CSV export. qrx-gateway-sim simulates the gateway on a pseudo-terminal. \
 With German and English help documents.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Korvalund QRX tools <qrx-tools@korvalund.example>")
@@ -51,7 +52,7 @@ if(QRX_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4)")
+        "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), libqt6charts6 (>= 6.4)")
 endif()
 # the installed settings are the administrator's: an upgrade keeps changes to them
 file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles "${QRX_DEFAULT_SETTINGS_FILE}\n")

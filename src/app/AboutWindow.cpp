@@ -1,5 +1,6 @@
 #include "app/AboutWindow.h"
 
+#include "app/ToolContext.h"
 #include "platform/DocumentOpener.h"
 #include "platform/WindowPlacement.h"
 
@@ -34,10 +35,9 @@ private:
 };
 } // namespace
 
-AboutWindow::AboutWindow(ProgramSettings& settings, StoredSettingReader read,
-                         DocumentOpener& opener, QWidget* owner)
-    : QDialog(owner)
-    , settings_(settings)
+AboutWindow::AboutWindow(MainWindowAccess& main, StoredSettingReader read, DocumentOpener& opener)
+    : QDialog(main.ownerWindow())
+    , main_(main)
     , read_(std::move(read))
     , opener_(opener) {
     setObjectName("fAbout");
@@ -81,7 +81,7 @@ void AboutWindow::Form_Load() {
     setWindowTitle("Information");
     lblVersion->setText(kGermanTitle);
     lbl_Software_Hinweis->setText(kGermanNotice);
-    if (localiseSettings(settings_, read_, Windows::About)) {
+    if (main_.LocaliseWindow(Windows::About)) {
         lblVersion->setText("Korvalund: Configuration software for QRX-QTX-RS485-Modbus");
         lbl_Software_Hinweis->setText(kEnglishNotice);
     }

@@ -7,13 +7,14 @@
 #include <QDialog>
 
 class DocumentOpener;
+class MainWindowAccess;
 class QLabel;
 
 class AboutWindow : public QDialog {
     Q_OBJECT
 public:
-    AboutWindow(ProgramSettings& settings, StoredSettingReader read, DocumentOpener& opener,
-                QWidget* owner);
+    // Owned by the main window, which also localises it.
+    AboutWindow(MainWindowAccess& main, StoredSettingReader read, DocumentOpener& opener);
     // Runs on every showing: texts, centring, version.
     void Form_Load();
     void lblemail_Click();
@@ -26,11 +27,10 @@ private:
     void showEvent(QShowEvent* event) override;
     QLabel* label(const QString& name, const QString& text);
 
-    ProgramSettings& settings_;
+    MainWindowAccess& main_;
     StoredSettingReader read_;
     DocumentOpener& opener_;
     QLabel* Label1;
     QLabel* lblVersion;
     QLabel* lbl_Software_Hinweis;
 };
-

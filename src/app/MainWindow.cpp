@@ -2,6 +2,8 @@
 
 #include "app/AboutWindow.h"
 #include "app/ParameterFrame.h"
+#include "history/HistoryWindow.h"
+#include "history/SensorHistory.h"
 #include "learn/LearnPanel.h"
 #include "learn/StatusWindow.h"
 #include "link/SerialPort.h"
@@ -38,18 +40,20 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
     setObjectName("frm_config");
     setWindowTitle("QRX-QTX-RS485-Modbus Configuration Software");
     makeTimers();
-    link_ = std::make_unique<Link>(settings_, port_, timers_->Timer4, timers_->Timer5, *this,
-                                   messages_);
+    link_ = std::make_unique<Link>(settings_, clock_, port_, timers_->Timer4, timers_->Timer5,
+                                   *this, messages_);
     buildLayout();
     buildMenu();
     learn_ = std::make_unique<LearnPanel>();
-    status_ = new StatusWindow(this);
+    status_ = std::make_unique<StatusWindow>();
     ctx_ = std::make_unique<ToolContext>(ToolContext{settings_, clock_, *link_, *timers_, messages_,
                                                      *this, *sensors_, *scale_, *senders_});
     wirePanels();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    delete historyWindow_; // before the history it shows
+}
 
 void MainWindow::makeTimers() {
     // the designer's intervals; all start disabled
@@ -116,6 +120,9 @@ void MainWindow::buildLayout() {
 void MainWindow::buildMenu() {
     menuExtras_ = menuBar()->addMenu("&Extras");
     menuExtras_->setObjectName("menu_extras");
+    actHistory_ = menuExtras_->addAction("Verlauf…");
+    actHistory_->setObjectName("act_history");
+    connect(actHistory_, &QAction::triggered, this, [this] { historyWindow().open(); });
     actPorts_ = menuExtras_->addAction("Schnittstellen…");
     actPorts_->setObjectName("act_ports");
     connect(actPorts_, &QAction::triggered, this, [this] {
@@ -144,17 +151,38 @@ void MainWindow::wirePanels() {
     auto checkConnected = [this] { parameters_->connectedBox()->setChecked(true); };
     response_->setConnectedCheck(checkConnected);
     sensors_->attach(ctx);
+    history_ = std::make_unique<SensorHistory>(clock_);
+    sensors_->setDecodedRowObserver(
+        [this](int row, const SensorRowTexts& decoded) { history_->record(row, decoded); });
     sensors_->setConnectedCheck(checkConnected);
     sensors_->setResponseInputsHandler([this](bool on) { response_->setInputsEnabled(on); });
     sensors_->setRowButtonHandlers([this](int row) { learn_->bt_learn_Click(row); },
                                    [this](int row) { learn_->bt_delete_Click(row); });
     senders_->attach(ctx);
     learn_->attach(ctx);
+    link_->setLineClaimHandler([this](bool claimed) { lineClaimed(claimed); });
     status_->attach(ctx);
     connect(parameters_, &ParameterFrame::portSelectionChanged, this, [this] {
         ports_->refreshDevices();
         showPortDevices();
     });
+}
+
+void MainWindow::lineClaimed(bool claimed) {
+    if (claimed) {
+        // another client of the link holds the line: the window asks nothing meanwhile
+        sensors_->setReadChecked(false);
+        for (Timer* t : {&timers_->Timer1, &timers_->Timer2, &timers_->Timer3})
+            t->setEnabled(false);
+        parameters_->connectedBox()->setChecked(false);
+        return;
+    }
+    // the gateway may have changed: its flags and one whole pass of the table, as after an
+    // inversion
+    if (!settings_.PortIsOpen)
+        return;
+    settings_.RegisterCounter = 0;
+    timers_->Timer3.setEnabled(true);
 }
 
 void MainWindow::Form_Load() {
@@ -199,6 +227,7 @@ bool MainWindow::LocaliseWindow(int windowNumber) {
 
 void MainWindow::applyEnglishCaptions() {
     menuExtras_->setTitle("&Tools");
+    actHistory_->setText("History…");
     actPorts_->setText("Ports…");
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
@@ -206,6 +235,7 @@ void MainWindow::applyEnglishCaptions() {
     response_->applyEnglish();
     scale_->applyEnglish();
     sensors_->applyEnglish();
+    senders_->applyEnglish();
 }
 
 void MainWindow::SSTab1_Click(int previousTab) {
@@ -221,10 +251,16 @@ void MainWindow::MenuMain_Click(int index) {
 
 AboutWindow& MainWindow::aboutWindow() {
     if (!about_) {
-        about_ = new AboutWindow(settings_, read_, opener_, this);
+        about_ = new AboutWindow(*this, read_, opener_);
         about_->setWindowModality(Qt::WindowModal);
     }
     return *about_;
+}
+
+HistoryWindow& MainWindow::historyWindow() {
+    if (!historyWindow_)
+        historyWindow_ = new HistoryWindow(*history_, clock_, *this, messages_, this);
+    return *historyWindow_;
 }
 
 QString MainWindow::modbusAddressText() const {

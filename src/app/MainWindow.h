@@ -13,6 +13,7 @@ class AboutWindow;
 class DeviceEnumerator;
 class DeviceFrame;
 class DocumentOpener;
+class HistoryWindow;
 class LearnPanel;
 class ParameterFrame;
 class PortDirectory;
@@ -24,6 +25,7 @@ class QTabWidget;
 class ResponseTimeFrame;
 class ScaleFrame;
 class SenderPanel;
+class SensorHistory;
 class SensorTablePanel;
 class SerialPort;
 class StatusWindow;
@@ -64,6 +66,8 @@ public:
     ScaleFrame& scaleFrame() { return *scale_; }
     DeviceFrame& deviceFrame() { return *device_; }
     AboutWindow& aboutWindow();
+    SensorHistory& history() { return *history_; }
+    HistoryWindow& historyWindow(); // frmHistory, made on first use
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
     QMenu* extrasMenu() const { return menuExtras_; }
     PortsWindow& portsWindow();
@@ -76,6 +80,8 @@ private:
     void buildMenu();
     void wirePanels();
     void applyEnglishCaptions();
+    // A client of the link (backup, restore) takes the line, or gives it back.
+    void lineClaimed(bool claimed);
     void showPortDevices(); // where each COM entry points, in the port list
 
     ProgramSettings& settings_;
@@ -102,8 +108,11 @@ private:
     QAction* menuAbout_;
     QAction* menuHelp_;
     std::unique_ptr<LearnPanel> learn_;
-    StatusWindow* status_;
+    std::unique_ptr<StatusWindow> status_; // shown modeless, without owner
     AboutWindow* about_ = nullptr;
+    std::unique_ptr<SensorHistory> history_; // records from the first decoded row on
+    HistoryWindow* historyWindow_ = nullptr;
+    QAction* actHistory_;
     std::unique_ptr<PortDirectory> ports_;
     QAction* actPorts_;
     PortsWindow* portsWindow_ = nullptr;

@@ -199,16 +199,17 @@ void ParameterFrame::applySelection() {
 }
 
 void ParameterFrame::lockForOpenState(bool open) {
-    hooks_.setResponseInputsEnabled(open);
     for (QComboBox* l : {portList_, baudList_, parityList_, modeList_})
         l->setEnabled(!open);
-    if (open)
-        return;
-    ctx_->timers.Timer1.setEnabled(false);
-    ctx_->timers.Timer2.setEnabled(false);
-    ctx_->timers.Timer3.setEnabled(false);
-    ctx_->sensors.setReadChecked(false);
-    chk_connected->setChecked(false);
+    if (!open) {
+        ctx_->timers.Timer1.setEnabled(false);
+        ctx_->timers.Timer2.setEnabled(false);
+        ctx_->timers.Timer3.setEnabled(false);
+        ctx_->sensors.setReadChecked(false);
+        chk_connected->setChecked(false);
+    }
+    // last: unticking chk_read above must not leave them enabled on a closed port
+    hooks_.setResponseInputsEnabled(open);
 }
 
 void ParameterFrame::applyToPort() {

@@ -40,7 +40,9 @@ int main(int argc, char** argv) {
         }
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName("QRX-QTX-RS485-Modbus");
+    // The message boxes take the application's name as their title. It is not set as the
+    // display name: the platform would append that to every window's caption.
+    QApplication::setApplicationName("QRX-QTX-RS485-Modbus");
     ProgramSettings settings;
     applyStartValues(settings);
     QtClock clock;

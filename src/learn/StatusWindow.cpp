@@ -19,10 +19,11 @@ constexpr int kBarMax = 10;
 constexpr int kLearnWaitPeriodMs = 10000;
 } // namespace
 
-StatusWindow::StatusWindow(QWidget* owner)
-    : QDialog(owner) {
+StatusWindow::StatusWindow() {
     setObjectName("frmState");
     setModal(false);
+    // closing the main window ends the program, also while this window is open
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle("Status");
     lblTxt = new QLabel("Waiting ...", this);
     lblTxt->setObjectName("lblTxt");

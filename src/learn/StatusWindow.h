@@ -17,7 +17,8 @@ struct ToolContext;
 class StatusWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit StatusWindow(QWidget* owner = nullptr);
+    // A window of its own, without owner: it can stand behind the main window.
+    StatusWindow();
     ~StatusWindow() override;
 
     // Makes the window's timers from the context's clock; the window does nothing before.

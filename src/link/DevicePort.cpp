@@ -10,6 +10,7 @@ DevicePort::DevicePort(PathResolver resolver)
     , isPseudoTerminal_(isPseudoTerminal) {
     QObject::connect(&device_, &QSerialPort::errorOccurred, &guard_,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
+    QObject::connect(&device_, &QSerialPort::readyRead, &guard_, [this] { reportBytesArrived(); });
 }
 
 DevicePort::~DevicePort() {

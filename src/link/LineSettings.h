@@ -4,6 +4,9 @@
 #include <QString>
 #include <optional>
 
+// The framing on the line: Modbus ASCII (7 data bits) or RTU (8 data bits).
+enum class LineMode { Ascii, Rtu };
+
 struct LineSettings {
     int baud = 9600;
     char parity = 'E'; // 'N', 'E' or 'O'

@@ -9,34 +9,104 @@
 
 using namespace RequestKinds;
 
-namespace {
-// Function codes of the answers the tool takes: reads 1 and 3, writes 5, 10, 15 and 16.
-bool isReadFunction(uint8_t f) {
-    return f == 1 || f == 3;
-}
-bool isWriteFunction(uint8_t f) {
-    return f == 5 || f == 10 || f == 15 || f == 16;
-}
-} // namespace
-
-Link::Link(ProgramSettings& settings, SerialPort& MSComm1, Timer& Timer4, Timer& Timer5,
-           LinkWindow& window, MessageBoxes& messages)
+Link::Link(ProgramSettings& settings, Clock& clock, SerialPort& MSComm1, Timer& Timer4,
+           Timer& Timer5, LinkWindow& window, MessageBoxes& messages)
     : s_(settings)
+    , clock_(clock)
     , port_(MSComm1)
     , Timer4_(Timer4)
     , Timer5_(Timer5)
     , window_(window)
     , messages_(messages) {
     Timer4_.setTickHandler([this] { Timer4_Timer(); });
+    Timer5_.setTickHandler([this] { Timer5_Timer(); });
+    port_.setBytesArrivedHandler([this] { bytesArrived(); });
 }
 
 void Link::setAnswerHandler(int32_t kind, AnswerHandler handler) {
     handlers_[kind] = std::move(handler);
 }
 
+void Link::setTimeOutHandler(std::function<void()> handler) {
+    timeOutHandler_ = std::move(handler);
+}
+
+void Link::setAnswerTimeOut(int ms) {
+    Timer5_.setInterval(ms);
+}
+
+void Link::stopAnswerTimeOut() {
+    Timer5_.setEnabled(false);
+}
+
 void Link::setExpectedLength(int16_t length) {
     ExpectedLength = length;
 }
+
+// ---------------------------------------------------------------------------------------------
+// The exchange state
+
+void Link::move(Event event) {
+    using S = ExchangeState;
+    switch (event) {
+    case Event::Written:
+        // a request replacing one within its time-out keeps that countdown; any other starts
+        // its own from the write
+        if (state_ != S::Awaiting)
+            Timer5_.setEnabled(false);
+        Timer5_.setEnabled(true);
+        state_ = S::Awaiting;
+        break;
+    case Event::Answered:
+        Timer5_.setEnabled(false);
+        state_ = S::Idle;
+        break;
+    case Event::TimeOut:
+        if (state_ == S::Awaiting) {
+            state_ = S::TimedOut;
+            quietSinceMs_ = clock_.nowMs();
+        }
+        // a client's time-out is its own and does not repeat; the window's repeats the alarm
+        if (claimed_)
+            Timer5_.setEnabled(false);
+        break;
+    case Event::Held:
+        Timer5_.setEnabled(false); // the time-out of a held request runs from its write
+        state_ = S::Holding;
+        break;
+    case Event::Quiet:
+        state_ = S::Idle;
+        break;
+    case Event::HandedOver:
+        // what the other client asked may still be answered: nobody takes it now
+        Timer5_.setEnabled(false);
+        heldFrame_.clear();
+        if (state_ != S::Idle) {
+            state_ = S::Draining;
+            quietSinceMs_ = clock_.nowMs();
+        }
+        break;
+    case Event::Reset:
+        heldFrame_.clear();
+        state_ = S::Idle;
+        break;
+    }
+}
+
+int Link::quietBoundMs() const {
+    // one answer time-out, and at least two polls so that a late answer is seen
+    return std::max(Timer5_.interval(), 2 * Timer4_.interval());
+}
+
+void Link::resetLine() {
+    forgetCollected();
+    exceptionWatch_.reset();
+    strayRtu_.clear();
+    move(Event::Reset);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
 
 RtuRequestInputs Link::rtuInputs() const {
     RtuRequestInputs in;
@@ -54,229 +124,158 @@ RtuRequestInputs Link::rtuInputs() const {
     return in;
 }
 
-void Link::send() {
-    // the time-out runs from here, also when nothing is written
-    Timer5_.setEnabled(true);
-    if (!port_.PortOpen()) {
-        messages_.show("Port is not open");
-        awaitingAnswer_ = timedOut_ = false; // nothing stale comes through a closed port
-        heldFrame_.clear();
-        return;
-    }
+std::optional<QByteArray> Link::windowFrame() {
     if (s_.ModeText == "ASCII") {
         const auto bytes = bytesFromHex(s_.RequestText);
         if (!bytes || bytes->size() < 2) {
             messages_.show("Request not sent: it is not a valid Modbus request.");
-            return;
+            return std::nullopt;
         }
-        write(asciiFrame(s_.RequestText.toUpper()));
-        return;
+        return asciiFrame(s_.RequestText.toUpper());
     }
     if (s_.ModeText != "RTU")
-        return;
+        return std::nullopt;
     const RtuBuildResult built = buildRtuRequest(s_.RequestKind, rtuInputs());
     if (const auto* refused = std::get_if<RequestRefused>(&built)) {
         messages_.show("Request not sent: " + refused->reason);
-        return;
+        return std::nullopt;
     }
     if (const auto* bytes = std::get_if<QByteArray>(&built))
-        write(rtuFrame(*bytes));
+        return rtuFrame(*bytes);
+    return std::nullopt;
 }
 
-void Link::write(const QByteArray& frame) {
-    if (timedOut_) {
-        // a late answer to the unanswered request would be taken for this one's: wait for quiet
-        heldFrame_ = frame;
-        quietMs_ = 0;
-        Timer5_.setEnabled(false);
+void Link::send() {
+    if (claimed_)
+        return; // a client holds the line
+    // the time-out runs from here, also when nothing is written
+    Timer5_.setEnabled(true);
+    if (!port_.PortOpen()) {
+        messages_.show("Port is not open");
+        move(Event::Reset); // nothing stale comes through a closed port
         return;
     }
-    heldFrame_.clear();
-    port_.Output(frame);
-    awaitingAnswer_ = true;
+    const std::optional<QByteArray> frame = windowFrame();
+    if (!frame)
+        return;
+    // the address byte: first in RTU, the first two hex digits after ":" in ASCII
+    const uint8_t address = s_.ModeText == "RTU" ? uint8_t(frame->at(0))
+                                                 : uint8_t(frame->mid(1, 2).toUInt(nullptr, 16));
+    writeOrHold(*frame, address);
 }
 
-void Link::releaseWhenQuiet() {
-    if (!port_.PortOpen()) {
+void Link::writeOrHold(const QByteArray& frame, uint8_t address) {
+    using S = ExchangeState;
+    const bool lateAnswerPossible =
+        state_ == S::TimedOut || state_ == S::Draining || state_ == S::Holding;
+    // A late answer is taken for the next request's only when both go to the same address;
+    // an answer from another address fails the address check.
+    if (!lateAnswerPossible || address != lastAddress_) {
+        if (lateAnswerPossible)
+            forgetCollected();
         heldFrame_.clear();
-        awaitingAnswer_ = timedOut_ = false;
+        write(frame, address);
+        return;
+    }
+    heldFrame_ = frame;
+    heldAddress_ = address;
+    if (state_ != S::Holding)
+        move(Event::Held);
+    drainUntilQuiet(); // the line may have been quiet for long enough already
+}
+
+void Link::write(const QByteArray& frame, uint8_t address) {
+    port_.Output(frame);
+    lastAddress_ = address;
+    move(Event::Written);
+    if (exchange_)
+        exchange_->writtenAtMs = clock_.nowMs();
+    tap(LineEventKind::Written, frame);
+}
+
+void Link::drainUntilQuiet() {
+    if (!port_.PortOpen()) {
+        move(Event::Reset);
         return;
     }
     if (port_.InBufferCount() > 0) {
-        port_.Input(); // whatever comes now answers an earlier request
-        quietMs_ = 0;
+        const QByteArray late = port_.Input(); // whatever comes now answers an earlier request
+        quietSinceMs_ = clock_.nowMs();
+        tap(LineEventKind::Drained, late);
         return;
     }
-    quietMs_ += Timer4_.interval();
-    if (quietMs_ < std::max(Timer5_.interval(), 2 * Timer4_.interval()))
+    if (clock_.nowMs() - quietSinceMs_ < quietBoundMs())
         return;
     forgetCollected();
-    awaitingAnswer_ = timedOut_ = false;
-    const QByteArray frame = heldFrame_;
-    write(frame);
-    Timer5_.setEnabled(true); // the time-out of the held request runs from its write
+    if (state_ == ExchangeState::Draining) {
+        move(Event::Quiet);
+        return;
+    }
+    const QByteArray frame = std::exchange(heldFrame_, QByteArray());
+    write(frame, heldAddress_);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Timers
 
 void Link::Timer4_Timer() {
     try {
-        if (holdingFrame()) {
-            releaseWhenQuiet();
+        if (state_ == ExchangeState::Holding || state_ == ExchangeState::Draining) {
+            drainUntilQuiet();
             return;
         }
     } catch (const PortError&) {
-        heldFrame_.clear();
+        move(Event::Reset);
         return;
     }
     if (port_.PortOpen() && port_.InBufferCount() > 0)
         ReceiveAnswer();
 }
 
-void Link::resetReceiveState() {
-    s_.ReceiveBuffer[0] = s_.ReceiveBuffer[1] = s_.ReceiveBuffer[2] = 0;
-    s_.ReceiveCount = 0;
-    window_.setReceiveBoxText(QString());
-}
-
-void Link::forgetCollected() {
-    if (s_.ModeText == "RTU")
-        resetReceiveState();
-    else
-        s_.AnswerText.clear();
-}
-
-void Link::ReceiveAnswer() {
-    try {
-        if (s_.ModeText == "RTU")
-            collectRtu();
-        else if (s_.ModeText == "ASCII")
-            collectAscii();
-    } catch (const ReceiveFault&) {
-        resetReceiveState();
-    } catch (const PortError&) {
-        resetReceiveState();
-    }
-}
-
-int Link::configuredAddress() const {
-    bool ok = false;
-    const int address = window_.modbusAddressText().toInt(&ok);
-    if (!ok)
-        throw ReceiveFault("no address");
-    return address;
-}
-
-void Link::collectRtu() {
-    const int n = port_.InBufferCount();
-    const QByteArray input = port_.Input();
-    const int count = std::min<int>(n, static_cast<int>(input.size()));
-    auto& buf = s_.ReceiveBuffer;
-    for (int i = 0; i < count; ++i) {
-        const uint8_t byte = static_cast<uint8_t>(input[i]);
-        if (buf[0] == 0) {
-            if (byte == configuredAddress()) {
-                buf[0] = byte;
-                s_.ReceiveCount = 1;
-            }
-        } else if (buf[1] == 0) {
-            if (isReadFunction(byte)) {
-                buf[1] = byte;
-                s_.ReceiveCount++;
-            } else if (isWriteFunction(byte)) {
-                buf[1] = byte;
-                s_.ReceiveCount++;
-                ExpectedLength = 8;
-            } else {
-                buf[0] = 0; // the frame start is dropped; b is not tried as an address
-                s_.ReceiveCount = 0;
-            }
-        } else if (isReadFunction(buf[1]) && buf[2] == 0 && s_.ReceiveCount == 2) {
-            buf[2] = byte;
-            s_.ReceiveCount++;
-            ExpectedLength = static_cast<int16_t>(byte + 5);
-        } else {
-            if (s_.ReceiveCount > 50)
-                throw ReceiveFault("frame longer than the buffer");
-            buf[s_.ReceiveCount++] = byte;
-            if (s_.ReceiveCount >= ExpectedLength) {
-                completeRtuFrame();
-                resetReceiveState();
-            }
-        }
-    }
-}
-
-bool Link::rtuFrameChecksOut() const {
-    if (ExpectedLength < 4 || ExpectedLength > s_.ReceiveCount)
-        return false;
-    const QByteArray frame(reinterpret_cast<const char*>(s_.ReceiveBuffer.data()), ExpectedLength);
-    const uint16_t crc = crc16Modbus(frame.left(ExpectedLength - 2));
-    return static_cast<uint8_t>(frame[ExpectedLength - 2]) == (crc & 0xFF) &&
-           static_cast<uint8_t>(frame[ExpectedLength - 1]) == (crc >> 8);
-}
-
-void Link::completeRtuFrame() {
-    // a frame whose CRC does not match is dropped like one with a foreign function code:
-    // the time-out reports the missing answer
-    if (!rtuFrameChecksOut())
-        return;
-    Timer5_.setEnabled(false);
-    window_.setAlarmCaption(QString());
-    const QByteArray frame(reinterpret_cast<const char*>(s_.ReceiveBuffer.data()), ExpectedLength);
-    window_.setReceiveBoxText(window_.receiveBoxText() + hexOf(frame));
-    s_.LinkReady = true;
-    awaitingAnswer_ = timedOut_ = false;
-    dispatch(Answer(window_.receiveBoxText(), true), false);
-}
-
-void Link::collectAscii() {
-    const QString piece = QString::fromLatin1(port_.Input());
-    if (piece.startsWith(':')) {
-        s_.AnswerText = piece;
-        if (s_.AnswerText.endsWith('\n'))
-            completeAsciiLine(true);
-    } else if (!s_.AnswerText.isEmpty()) {
-        s_.AnswerText += piece;
-        if (s_.AnswerText.endsWith('\n'))
-            completeAsciiLine(false);
-    }
-}
-
-bool Link::asciiLineChecksOut(const QString& body) const {
-    const auto bytes = bytesFromHex(body);
-    if (!bytes || bytes->size() < 3)
-        return false;
-    if (lrcOf(bytes->left(bytes->size() - 1)) != static_cast<uint8_t>(bytes->back()))
-        return false;
-    bool ok = false;
-    const int address = window_.modbusAddressText().toInt(&ok);
-    if (!ok || static_cast<uint8_t>((*bytes)[0]) != address)
-        return false;
-    const uint8_t function = static_cast<uint8_t>((*bytes)[1]);
-    return isReadFunction(function) || isWriteFunction(function);
-}
-
-void Link::completeAsciiLine(bool onePiece) {
-    const QString& line = s_.AnswerText;
-    // without ":" and the closing CR LF; the LRC digits stay at the end
-    const QString body = line.size() >= 3 ? line.mid(1, line.size() - 3) : QString();
-    if (!asciiLineChecksOut(body)) {
-        s_.AnswerText.clear(); // dropped as a foreign or damaged line
+void Link::Timer5_Timer() {
+    const bool unanswered = state_ == ExchangeState::Awaiting;
+    move(Event::TimeOut);
+    if (unanswered)
+        tap(LineEventKind::TimedOut, {});
+    if (claimed_) {
+        if (unanswered && exchange_)
+            exchangeTimedOut();
         return;
     }
-    s_.AnswerText = body.toUpper();
-    s_.LinkReady = true;
-    awaitingAnswer_ = timedOut_ = false;
-    Timer5_.setEnabled(false);
-    window_.setAlarmCaption(QString());
-    dispatch(Answer(s_.AnswerText, onePiece), true);
+    if (timeOutHandler_)
+        timeOutHandler_();
 }
 
-void Link::dispatch(const Answer& answer, bool ascii) {
-    const int32_t kind = s_.RequestKind;
-    // in ASCII mode the answers to kinds 12 and 13 only end the time-out
-    if (ascii && (kind == ApplySenderValue || kind == TransmitTelegram))
-        return;
-    const auto found = handlers_.find(kind);
-    if (found != handlers_.end() && found->second)
-        found->second(answer);
+void Link::bytesArrived() {
+    if (claimed_)
+        Timer4_Timer();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The tap
+
+void Link::addObserver(LineObserver* observer) {
+    if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void Link::removeObserver(LineObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+void Link::notify(LineEventKind kind, const QByteArray& frame, Rejection why, uint8_t code,
+                  bool late) {
+    LineEvent e;
+    e.kind = kind;
+    e.atMs = clock_.nowMs();
+    e.frame = frame;
+    e.ascii = s_.ModeText == "ASCII";
+    e.requestKind = exchange_ ? RequestKinds::None : s_.RequestKind;
+    e.rejection = why;
+    e.exceptionCode = code;
+    e.late = late;
+    // an observer may remove itself while it is told
+    const std::vector<LineObserver*> now = observers_;
+    for (LineObserver* o : now)
+        o->lineEvent(e);
 }

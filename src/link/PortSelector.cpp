@@ -78,6 +78,7 @@ void PortSelector::setPortOpen(bool open) {
     port->setInputMode(mode_);
     port->setDeviceLostHandler([this](const PortError& e) { reportDeviceLost(e); });
     port->setOptionRefusedHandler([this](const PortError& e) { reportOptionRefused(e); });
+    port->setBytesArrivedHandler([this] { reportBytesArrived(); });
     port->setPortOpen(true); // throws PortError; the backend is dropped with it
     backend_ = std::move(port);
 }

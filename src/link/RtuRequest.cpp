@@ -28,39 +28,30 @@ char b(int v) {
     return static_cast<char>(v & 0xFF);
 }
 
+QByteArray frame(std::initializer_list<int> bytes) {
+    QByteArray r;
+    for (int v : bytes)
+        r += b(v);
+    return r;
+}
+
 QByteArray senderBlock(uint8_t address, const RtuRequestInputs& in, QString& why) {
-    static const int kOrg[] = {5, 6, 7};
     const SenderRowValues& v = in.sender;
     if (v.orgIndex < 0 || v.orgIndex > 2) {
         why = "The ORG byte of the sender row is not chosen.";
         return {};
     }
-    std::optional<uint8_t> bytes[5];
+    std::array<uint8_t, 5> bytes{};
     const QString* texts[] = {&v.data1, &v.data2, &v.data3, &v.data4, &v.status};
-    for (int i = 0; i < 5; ++i) {
-        bytes[i] = byteOfDecimal(*texts[i]);
-        if (!bytes[i]) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = byteOfDecimal(*texts[i]);
+        if (!byte) {
             why = "A value of the sender row is not a number from 0 to 255.";
             return {};
         }
+        bytes[i] = *byte;
     }
-    const int start = 400 + 10 * in.SenderRow;
-    QByteArray r;
-    r += b(address);
-    r += b(0x10);
-    r += b(start >> 8);
-    r += b(start);
-    r += b(0);
-    r += b(10);
-    r += b(20);
-    // registers: G, 0, 0, D4, D3, D2, D1, S, 0, 0, each one byte in the low half
-    const int regs[10] = {kOrg[v.orgIndex], 0,         0,         *bytes[3], *bytes[2],
-                          *bytes[1],        *bytes[0], *bytes[4], 0,         0};
-    for (int reg : regs) {
-        r += b(0);
-        r += b(reg);
-    }
-    return r;
+    return senderBlockRequest(address, in.SenderRow, v.orgIndex, bytes);
 }
 } // namespace
 
@@ -75,12 +66,6 @@ RtuBuildResult buildRtuRequest(int32_t kind, const RtuRequestInputs& in) {
     const int c = in.CurrentRow + 32;
     const bool rowOk = in.CurrentRow >= 0 && in.CurrentRow < kSensorRows;
     const int coilRow = rc / 10;
-    auto frame = [](std::initializer_list<int> bytes) {
-        QByteArray r;
-        for (int v : bytes)
-            r += b(v);
-        return r;
-    };
     switch (kind) {
     case WriteSensorEntry: {
         const auto org = hexBytes(in.LearnOrgText, 2);
@@ -132,4 +117,18 @@ RtuBuildResult buildRtuRequest(int32_t kind, const RtuRequestInputs& in) {
     default:
         return NoRequest{};
     }
+}
+
+QByteArray senderBlockRequest(uint8_t address, int row, int orgIndex,
+                              const std::array<uint8_t, 5>& values) {
+    const int start = 400 + 10 * row; // 0x0190 for row 0 .. 0x01D6 for row 7
+    QByteArray r = frame({address, 0x10, start >> 8, start, 0, 10, 20});
+    // the sender ID registers are written 0: the gateway keeps its own
+    const int registers[10] = {5 + orgIndex, 0,         0,         values[3], values[2],
+                               values[1],    values[0], values[4], 0,         0};
+    for (int reg : registers) {
+        r += b(0);
+        r += b(reg);
+    }
+    return r;
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The RTU request bytes of each request kind, built from the program settings and the window's
-// fields as they are when send() runs. A pure function of its inputs.
+// fields as they are when send() runs. A pure function of its inputs. The bytes of request kind
+// 12 are built here for both modes.
 
 #include <QByteArray>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <variant>
 
@@ -38,3 +40,10 @@ using RtuBuildResult = std::variant<QByteArray, RequestRefused, NoRequest>;
 
 // Request bytes before the CRC.
 RtuBuildResult buildRtuRequest(int32_t requestKind, const RtuRequestInputs& in);
+
+// The bytes of request kind 12 in both modes (ASCII sends their hex text): write the 10
+// registers of sender row 0..7 from 400 + 10 x row, one byte each in the low half: the ORG of
+// Combo1's index 0..2 (5, 6, 7), two zero sender ID registers, data bytes 4..1, the status, two
+// zero registers. `values` are txt_snd_data_1..4 and txt_snd_status in that order.
+QByteArray senderBlockRequest(uint8_t address, int row, int orgIndex,
+                              const std::array<uint8_t, 5>& values);

@@ -54,6 +54,8 @@ public:
     void setOptionRefusedHandler(std::function<void(const PortError&)> h) {
         optionRefused_ = std::move(h);
     }
+    // Called when received bytes are waiting (the poll may still come for them).
+    void setBytesArrivedHandler(std::function<void()> h) { arrived_ = std::move(h); }
 
 protected:
     void reportDeviceLost(const PortError& e) {
@@ -64,8 +66,13 @@ protected:
         if (optionRefused_)
             optionRefused_(e);
     }
+    void reportBytesArrived() {
+        if (arrived_)
+            arrived_();
+    }
 
 private:
     std::function<void(const PortError&)> lost_;
     std::function<void(const PortError&)> optionRefused_;
+    std::function<void()> arrived_;
 };

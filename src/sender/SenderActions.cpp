@@ -58,10 +58,19 @@ void SenderPanel::valueChanged(int row, int field) {
     edit->selectAll();
 }
 
+void SenderPanel::writeValue(int row, int field, const QString& text) {
+    QLineEdit* edit = valueField(row, field);
+    // a written field is marked and checked by its change handler, also when it already held
+    // the text, which the line edit reports as no change
+    if (edit->text() == text)
+        valueChanged(row, field);
+    else
+        edit->setText(text);
+}
+
 void SenderPanel::writeTemplateValues(int row, const TelegramTemplate& t) {
-    // each field whose text changes is marked and checked by its own change handler
     for (int f = 0; f < kValueFields; ++f)
-        valueField(row, f)->setText(QString::number(t.values[static_cast<size_t>(f)]));
+        writeValue(row, f, QString::number(t.values[static_cast<size_t>(f)]));
 }
 
 void SenderPanel::clearMarks(int row) {
@@ -148,7 +157,7 @@ void SenderPanel::Timer6_Timer() {
     const int row = ctx_->settings.TransmitRow;
     if (validRow(row)) {
         for (int f = 0; f < kValueFields; ++f)
-            valueField(row, f)->setText("0");
+            writeValue(row, f, "0");
         WriteSenderBlock(row);
     }
     ctx_->timers.Timer6.setEnabled(false);

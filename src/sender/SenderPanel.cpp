@@ -40,6 +40,15 @@ enum Column {
     TransmitColumn,
 };
 
+// Tooltips of the ORG list and the value fields, German and English.
+const char* const kOrgTip[] = {"5: Wippschalter, 6: 1-Byte-Sensor, 7: 4-Byte-Sensor",
+                               "5: rocker switch, 6: 1-byte sensor, 7: 4-byte sensor"};
+const char* const kValueTip[] = {
+    "0 bis 255; eine Zahl mit Nachkommastellen wird beim Senden auf die nächste ganze Zahl "
+    "gerundet (12,5 wird 13)",
+    "0 to 255; a number with decimals is rounded to the nearest whole number when it is sent "
+    "(12.5 becomes 13)"};
+
 QString indexed(const char* name, int row) {
     return QStringLiteral("%1_%2").arg(name).arg(row);
 }
@@ -93,14 +102,13 @@ void SenderPanel::buildRow(int r) {
     row.org->setObjectName(indexed("Combo1", r));
     row.org->addItems({"5", "6", "7"});
     row.org->setCurrentIndex(0);
-    row.org->setToolTip("5: Wippschalter, 6: 1-Byte-Sensor, 7: 4-Byte-Sensor");
+    row.org->setToolTip(kOrgTip[0]);
     grid->addWidget(row.org, line, OrgColumn);
 
     for (int f = 0; f < kValueFields; ++f) {
         auto* field = new SelectOnClickEdit("0", this);
         field->setObjectName(indexed(kValueNames[f], r));
-        field->setToolTip("0 bis 255; eine Zahl mit Nachkommastellen wird beim Senden auf die "
-                          "nächste ganze Zahl gerundet (12,5 wird 13)");
+        field->setToolTip(kValueTip[0]);
         field->setMinimumWidth(40);
         row.values[static_cast<size_t>(f)] = field;
         grid->addWidget(field, line, FirstValueColumn + f);
@@ -159,6 +167,14 @@ void SenderPanel::setButtonCaptions(const QString& apply, const QString& transmi
     for (const Row& row : rows_) {
         row.apply->setText(apply);
         row.transmit->setText(transmit);
+    }
+}
+
+void SenderPanel::applyEnglish() {
+    for (const Row& row : rows_) {
+        row.org->setToolTip(kOrgTip[1]);
+        for (QLineEdit* field : row.values)
+            field->setToolTip(kValueTip[1]);
     }
 }
 

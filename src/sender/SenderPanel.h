@@ -21,6 +21,8 @@ public:
     explicit SenderPanel(QWidget* parent = nullptr);
     // Wires the handlers, the Timer6/Timer7 ticks and the answer handlers of kinds 12 and 13.
     void attach(ToolContext& ctx);
+    // The English tooltips of the ORG lists and the value fields.
+    void applyEnglish();
 
     // SenderRowsAccess
     void setRowControlsEnabled(bool on) override;
@@ -70,6 +72,8 @@ private:
 
     void buildRow(int row);
     void valueChanged(int row, int field);
+    // Writes a value field as a template or the release does: the field counts as changed.
+    void writeValue(int row, int field, const QString& text);
     // A selection made by the program runs the list's click handler, as the user's would.
     void selectOrg(int row, int index);
     void writeTemplateValues(int row, const TelegramTemplate& t);

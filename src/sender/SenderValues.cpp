@@ -1,6 +1,7 @@
 #include "sender/SenderValues.h"
 
 #include "link/Hex.h"
+#include "link/RtuRequest.h"
 
 #include <QRegularExpression>
 #include <cmath>
@@ -78,26 +79,10 @@ std::optional<uint8_t> senderByte(const QString& text) {
     return static_cast<uint8_t>(std::lround(*decimalValue(text)));
 }
 
-namespace {
-
-QString registerHex(uint8_t low) {
-    return QStringLiteral("00") + ByteToHex(low);
-}
-
-} // namespace
-
 QString senderBlockRequestText(const QString& addressHex, int row, int orgIndex,
                                const SenderBytes& values) {
-    const int startRegister = 400 + 10 * row; // 0x0190 for row 0 .. 0x01D6 for row 7
-    const auto org = static_cast<uint8_t>(5 + orgIndex);
-    QString text = addressHex + "10" + LongToHexStr(startRegister, 2) + "000A" + "14";
-    text += registerHex(org);
-    text += registerHex(0) + registerHex(0); // the sender ID is the gateway's own
-    text += registerHex(values[3]) + registerHex(values[2]) + registerHex(values[1]) +
-            registerHex(values[0]);
-    text += registerHex(values[4]);
-    text += registerHex(0) + registerHex(0);
-    return text;
+    const auto address = static_cast<uint8_t>(addressHex.toUInt(nullptr, 16));
+    return hexOf(senderBlockRequest(address, row, orgIndex, values));
 }
 
 QString transmitRequestText(const QString& addressHex, int row) {

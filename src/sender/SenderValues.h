@@ -39,8 +39,7 @@ QString verdictMessage(ValueVerdict verdict);
 // zero (12.5 -> 13). nullopt for a value the check rejects.
 std::optional<uint8_t> senderByte(const QString& text);
 
-// Request text of kind 12: address, 0x10, start register 400 + 10 x row, 10 registers, 20 bytes,
-// then ORG, the two zero ID registers, data bytes 4..1, status and two zero registers.
+// Request text of kind 12: the hex of the request bytes both modes send (senderBlockRequest).
 QString senderBlockRequestText(const QString& addressHex, int row, int orgIndex,
                                const SenderBytes& values);
 // Request text of kind 13: address, 0x05, coil 0x0040 + row, 0xFF00 (on).

@@ -41,7 +41,7 @@ void DeviceFrame::attach(ToolContext& ctx) {
     ctx_ = &ctx;
     ctx.link.setAnswerHandler(RequestKinds::IdentifyDevice,
                               [this](const Answer& a) { identificationAnswer(a); });
-    ctx.timers.Timer5.setTickHandler([this] { Timer5_Timer(); });
+    ctx.link.setTimeOutHandler([this] { answerTimedOut(); });
 }
 
 void DeviceFrame::setSenderTabAvailableHandler(std::function<void(bool)> handler) {
@@ -109,13 +109,12 @@ void DeviceFrame::identificationAnswer(const Answer& answer) {
     ReadDeviceRegister();
 }
 
-void DeviceFrame::Timer5_Timer() {
+void DeviceFrame::answerTimedOut() {
     ProgramSettings& s = ctx_->settings;
-    ctx_->link.answerTimedOut();
     if (s.RequestKind == RequestKinds::IdentifyDevice) {
         // a gateway that does not answer the identification is taken for the receiver
         s.RequestKind = RequestKinds::ReadResponseTime;
-        ctx_->timers.Timer5.setEnabled(false);
+        ctx_->link.stopAnswerTimeOut();
         setDeviceTypeText("QRX40");
         ReadDeviceRegister();
         return;

@@ -1,8 +1,9 @@
 #pragma once
 // The device type display (lbl_desc, lbl_devType, txt_devType) with the identification of the
 // gateway's variant: request kind 14 reads the radio module type, its answer or its time-out
-// sets "QTX40" or "QRX40" and goes on with the response-time read (kind 9). The frame also
-// owns the answer time-out Timer5 and its alarm text.
+// sets "QTX40" or "QRX40" and goes on with the response-time read (kind 9). The link tells the
+// frame of every answer time-out: the identification falls back to the receiver, any other
+// request shows the alarm text.
 
 #include <QWidget>
 #include <functional>
@@ -17,7 +18,7 @@ class DeviceFrame : public QWidget {
 public:
     explicit DeviceFrame(QWidget* parent = nullptr);
 
-    // Registers the kind-14 answer handler and the tick of Timer5.
+    // Registers the kind-14 answer handler and the link's time-out handler.
     void attach(ToolContext& ctx);
     // The "Sender" tab is available (transceiver) or not.
     void setSenderTabAvailableHandler(std::function<void(bool)> handler);
@@ -35,7 +36,7 @@ public:
     // does an empty or invalid address.
     void ReadDeviceRegister();
     void identificationAnswer(const Answer& answer); // kind 14
-    void Timer5_Timer();
+    void answerTimedOut();                           // Timer5 has run out
 
 private:
     void txt_devType_Change();

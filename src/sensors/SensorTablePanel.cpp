@@ -207,6 +207,11 @@ void SensorTablePanel::setResponseInputsHandler(std::function<void(bool)> enable
     responseInputs_ = std::move(enable);
 }
 
+void SensorTablePanel::setDecodedRowObserver(
+    std::function<void(int row, const SensorRowTexts&)> observer) {
+    rowObserver_ = std::move(observer);
+}
+
 void SensorTablePanel::applyEnglish() {
     lbl_sensor[kReadCaption]->setText("Read register:");
     chk_read->setAccessibleName("Read register:");
@@ -241,7 +246,10 @@ void SensorTablePanel::decodeRow(int row, const Answer& answer, bool withTime) {
         throw ReceiveFault("no such sensor row");
     if (!ctx_)
         throw ReceiveFault("the sensor table is not attached");
-    applyTexts(row, decodeSensorRow(answer, ctx_->scale), withTime);
+    const SensorRowTexts texts = decodeSensorRow(answer, ctx_->scale);
+    applyTexts(row, texts, withTime);
+    if (rowObserver_)
+        rowObserver_(row, texts);
 }
 
 void SensorTablePanel::applyTexts(int row, const SensorRowTexts& texts, bool withTime) {

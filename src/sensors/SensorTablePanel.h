@@ -31,6 +31,8 @@ public:
     void setConnectedCheck(std::function<void()> check);
     // Enables or disables txt_min_response and bt_set_response.
     void setResponseInputsHandler(std::function<void(bool)> enable);
+    // Told of every sensor row decoded in full (table read and slot watch), once it is shown.
+    void setDecodedRowObserver(std::function<void(int row, const SensorRowTexts&)> observer);
     void applyEnglish();
 
     // SensorTableAccess
@@ -71,6 +73,7 @@ private:
     std::function<void(int)> delete_;
     std::function<void()> connectedCheck_;
     std::function<void(bool)> responseInputs_;
+    std::function<void(int, const SensorRowTexts&)> rowObserver_;
     std::array<Row, kSensorRows> rows_{};
     std::array<QLabel*, 53> lbl_sensor{};
     QCheckBox* chk_read = nullptr;

@@ -48,7 +48,7 @@ void TableReadCycle::readOn() {
     ProgramSettings& s = ctx_.settings;
     // the answer time-out covers three response times and one pacing interval; computed in
     // 64 bits and clamped, so no response time the gateway can hold overflows it
-    ctx_.timers.Timer5.setInterval(
+    ctx_.link.setAnswerTimeOut(
         clampTimerInterval(3 * int64_t{s.ResponseTime} + ctx_.timers.Timer1.interval()));
     s.AnswerText.clear();
     s.SingleRead = false;
@@ -71,10 +71,10 @@ void TableReadCycle::readOn() {
 }
 
 void TableReadCycle::readOff() {
-    ctx_.timers.Timer5.setEnabled(false);
+    ctx_.link.stopAnswerTimeOut();
     ctx_.settings.AnswerText.clear();
-    if (hooks_.setResponseInputsEnabled)
-        hooks_.setResponseInputsEnabled(true);
+    if (hooks_.setResponseInputsEnabled) // the response time can only be set on an open port
+        hooks_.setResponseInputsEnabled(ctx_.settings.PortIsOpen);
     for (int row = 0; row < kSensorRows; ++row) {
         if (ctx_.sensors.orgCaption(row) != "00")
             ctx_.sensors.setDeleteEnabled(row, true);

@@ -28,6 +28,8 @@ public:
         return out;
     }
     bool empty() const { return pending_.empty(); }
+    // When the last byte underway is out.
+    double lastDueUs() const { return pending_.empty() ? 0 : pending_.back().first; }
     // Drops what is underway; the transmitter stays busy until the time it was given.
     void clear() { pending_.clear(); }
 

@@ -1,5 +1,7 @@
 #include "sim/FrameLog.h"
 
+#include "link/Exchange.h"
+
 #include <QStringList>
 
 namespace {
@@ -27,19 +29,8 @@ QString addr(int v) {
 QString head(const QByteArray& pdu) {
     return QString("%1 ").arg(uint8_t(pdu[0]), 2, 16, QChar('0')).toUpper();
 }
-QString exceptionName(int code) {
-    switch (code) {
-    case 1:
-        return "illegal function";
-    case 2:
-        return "illegal data address";
-    case 3:
-        return "illegal data value";
-    case 4:
-        return "slave device failure";
-    default:
-        return "unknown";
-    }
+QString exceptionText(int code) {
+    return code < 0 ? QString("unknown") : exceptionName(uint8_t(code));
 }
 } // namespace
 
@@ -83,7 +74,7 @@ QString describeAnswer(const QByteArray& pdu) {
         return out + QString("exception to function %1: %2 (%3)")
                          .arg(QString::number(fn & 0x7F, 16).rightJustified(2, '0').toUpper())
                          .arg(code)
-                         .arg(exceptionName(code));
+                         .arg(exceptionText(code));
     }
     switch (fn) {
     case 0x01:

@@ -2,14 +2,13 @@
 // The gateway behind a line: takes the request bytes as they arrive, frames and checks them, lets
 // the model answer and applies the fault plan. Shared by the in-process port and qrx-gateway-sim.
 
+#include "link/LineSettings.h"
 #include "sim/Faults.h"
 #include "sim/GatewayModel.h"
 #include "sim/SlaveFraming.h"
 
 #include <functional>
 #include <random>
-
-enum class LineMode { Ascii, Rtu };
 
 struct ServedExchange {
     QByteArray request; // request bytes without check (empty when undecodable)
@@ -36,6 +35,8 @@ public:
     // The line has been silent for 3.5 characters: an RTU frame of unknown length ends here.
     std::vector<ServedExchange> lineSilent(int64_t nowMs);
     GatewayModel& model() { return model_; }
+    // The faults from now on (a gateway that falls silent for a while, say).
+    FaultPlan& faults() { return faults_; }
 
 private:
     ServedExchange serve(const SlaveFrame& f);

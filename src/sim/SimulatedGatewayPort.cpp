@@ -8,6 +8,8 @@ SimulatedGatewayPort::SimulatedGatewayPort(Clock& clock, std::unique_ptr<Gateway
     , model_(std::move(model))
     , server_(*model_, faults) {
     server_.setMode(settings_.dataBits == 7 ? LineMode::Ascii : LineMode::Rtu);
+    arrival_ = clock_.createTimer("arrival", 0);
+    arrival_->setTickHandler([this] { arrivalDue(); });
 }
 
 void SimulatedGatewayPort::setCommPort(int n) {
@@ -32,6 +34,7 @@ void SimulatedGatewayPort::setPortOpen(bool open) {
     open_ = open;
     answers_.clear();
     received_.clear();
+    arrival_->setEnabled(false);
 }
 
 void SimulatedGatewayPort::collectDue() {
@@ -73,6 +76,23 @@ void SimulatedGatewayPort::Output(const QByteArray& bytes) {
         }
         answers_.schedule(x.answerFrame, arrivedUs + x.delayMs * 1000.0, charUs);
     }
+    armArrival();
+}
+
+void SimulatedGatewayPort::armArrival() {
+    if (answers_.empty())
+        return;
+    const int64_t dueMs = int64_t(answers_.lastDueUs() / 1000.0 + 0.999);
+    arrival_->setEnabled(false);
+    arrival_->setInterval(int(std::max<int64_t>(1, dueMs - clock_.nowMs())));
+    arrival_->setEnabled(true);
+}
+
+void SimulatedGatewayPort::arrivalDue() {
+    arrival_->setEnabled(false);
+    if (open_ && InBufferCount() > 0)
+        reportBytesArrived();
+    armArrival();
 }
 
 std::unique_ptr<GatewayModel> makeDemoModel(uint32_t seed) {

@@ -29,11 +29,15 @@ public:
     void Output(const QByteArray& bytes) override;
 
     GatewayModel& model() { return *model_; }
+    FaultPlan& faults() { return server_.faults(); }
     // Every request that reached the gateway with a good check, address first, no check.
     const std::vector<QByteArray>& requestLog() const { return requests_; }
 
 private:
     void collectDue();
+    // Tells the reader when the answer underway is complete, as a real port's read event does.
+    void armArrival();
+    void arrivalDue();
     double nowUs() const { return double(clock_.nowMs()) * 1000.0; }
 
     Clock& clock_;
@@ -47,6 +51,7 @@ private:
     AnswerLine answers_;
     QByteArray received_;
     std::vector<QByteArray> requests_;
+    std::unique_ptr<Timer> arrival_;
 };
 
 // The demo gateway: transceiver at address 1, five learned sensors, three sender rows filled.

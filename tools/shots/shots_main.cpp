@@ -2,17 +2,19 @@
 // gateway, driven by the manual clock, grabbed with QWidget::grab() and saved as PNG.
 //   qrx-doc-shots <output folder>       (runs headless with QT_QPA_PLATFORM=offscreen)
 // Files: <name>-de.png and <name>-en.png for main, sender, settings, status-learn, status-read,
-// delete, alarm (the lower part of the main window), ports.
+// delete, alarm (the lower part of the main window), history, ports.
 
 #include "app/Localisation.h"
 #include "app/MainWindow.h"
 #include "app/StartRoutine.h"
+#include "history/HistoryWindow.h"
 #include "learn/LearnPanel.h"
 #include "learn/StatusWindow.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
 #include "ports/PortsWindow.h"
 #include "ports/SerialDevices.h"
+#include "sensors/ScaleFrame.h"
 #include "sim/SimulatedGatewayPort.h"
 
 #include <QAbstractButton>
@@ -202,6 +204,31 @@ bool learnShots(Session& session, const std::function<QString(const char*)>& pat
     return ok;
 }
 
+// The history window after three quarters of an hour of continuous reading: the trend of the
+// temperature and humidity sensors (rows 2 and 5), data byte 1 scaled to -40..60 from the start.
+bool historyShot(const QString& language, const QString& file) {
+    Session session(language, 1);
+    MainWindow& w = session.window();
+    w.scaleFrame().minField(2)->setText("-40");
+    w.scaleFrame().maxField(2)->setText("60");
+    if (!connected(session) || !passEnded(session))
+        return save(nullptr, file);
+    session.click(&w, "chk_read");
+    for (int s = 0; s < 45 * 60; ++s)
+        session.advance(1000);
+    if (auto* act = w.findChild<QAction*>("act_history"))
+        act->trigger();
+    HistoryWindow& history = w.historyWindow();
+    for (int k : {0, 2, 3})
+        if (auto* byte = session.child<QAbstractButton>(&history, QString("chk_byte_%1").arg(k)))
+            byte->setChecked(false);
+    history.selectRows({2, 5});
+    history.resize(900, 640);
+    QPixmap shot = history.grab();
+    std::printf("%s %dx%d\n", qPrintable(file), shot.width(), shot.height());
+    return shot.save(file, "PNG", 9);
+}
+
 // The Ports window with the two example adapters, the first mapped to COM1 by its by-id link.
 bool portsShot(const QString& language, const QString& file) {
     QFile::remove(userPortsFilePath()); // each language starts without mappings of the user's
@@ -217,7 +244,7 @@ bool portsShot(const QString& language, const QString& file) {
 }
 
 // Connect, the single pass under the status window, the table, the sender tab, the sensor
-// settings window, the learn wait, the delete confirmation and the alarm.
+// settings window, the learn wait, the delete confirmation, the history and the alarm.
 bool takeShots(const QString& language, const QString& dir) {
     const QString suffix = language == "1033" ? "-en.png" : "-de.png";
     auto path = [&](const char* name) { return dir + "/" + name + suffix; };
@@ -244,6 +271,7 @@ bool takeShots(const QString& language, const QString& dir) {
         if (QWidget* confirm = w.learnPanel().confirmWindow())
             session.click(confirm, "Nein");
     }
+    ok &= historyShot(language, path("history"));
     {
         Session silent(language, 7); // nobody answers at address 7
         silent.pick(5, "ASCII");

@@ -115,6 +115,30 @@ TEST_F(MainWindowFixture, OpenSendsTheIdentificationFirstInBothModes) {
     EXPECT_EQ(port.written[1].toHex(' ').toUpper(), QByteArray("01 03 01 41 00 01 D5 E2"));
 }
 
+TEST_F(MainWindowFixture, ResponseInputsAreDisabledWheneverThePortIsClosed) {
+    start();
+    setAddress("1");
+    auto* read = find<QCheckBox>("chk_read");
+    auto inputsEnabled = [this] {
+        const bool field = find<QLineEdit>("txt_min_response")->isEnabled();
+        EXPECT_EQ(find<QPushButton>("bt_set_response")->isEnabled(), field);
+        return field;
+    };
+    pick(6, "open");
+    EXPECT_TRUE(inputsEnabled());
+    read->setChecked(true);
+    EXPECT_FALSE(inputsEnabled()); // not while the table is read
+    // closing unticks the read, whose off-switch must not enable them again
+    pick(6, "close");
+    EXPECT_FALSE(read->isChecked());
+    EXPECT_FALSE(inputsEnabled());
+    read->setChecked(true);
+    read->setChecked(false);
+    EXPECT_FALSE(inputsEnabled()) << "the read switched off on a closed port";
+    pick(6, "open");
+    EXPECT_TRUE(inputsEnabled());
+}
+
 TEST_F(MainWindowFixture, OpenWithoutAddressSendsNothingButPolls) {
     start();
     setAddress("");
@@ -209,6 +233,8 @@ TEST_F(MainWindowFixture, EnglishCaptionsTextsAndHelpDocument) {
     EXPECT_EQ(find<QLabel>("lbl_desc")->text(), "Device:");
     EXPECT_EQ(find<QGroupBox>("frm_scale")->title(), "Scale Data-Bytes");
     EXPECT_EQ(find<QComboBox>("Telegram_0")->itemText(0), "Manual");
+    EXPECT_TRUE(find<QComboBox>("Combo1_7")->toolTip().startsWith("5: rocker switch"));
+    EXPECT_TRUE(find<QLineEdit>("txt_snd_status_7")->toolTip().startsWith("0 to 255"));
     EXPECT_EQ(s.Texts.value(1), "Communication problems!");
     w->MenuMain_Click(2);
     EXPECT_EQ(opener.opened, QStringList{"/opt/qrx/Doc/QRX-QTX-RS485_MODBUS_engl.pdf"});
@@ -246,12 +272,16 @@ TEST_F(MainWindowFixture, LeavingTheSensorTabHidesTheScaleFrame) {
 
 TEST_F(MainWindowFixture, AboutFollowsTheStoredLanguage) {
     for (const char* language : {"1033", "1031"}) {
-        stored["Language"] = language;
+        stored["Language"] = "1031";
         start();
+        // a language stored after the main window loaded takes effect in the windows loaded later
+        stored["Language"] = language;
         AboutWindow& about = w->aboutWindow();
         about.Form_Load();
         const bool english = QString(language) == "1033";
         EXPECT_EQ(about.windowTitle(), english ? "About" : "Information");
+        EXPECT_EQ(find<QComboBox>("Telegram_0")->itemText(0), english ? "Manual" : "Manuell");
+        EXPECT_EQ(s.HelpDocument, english ? kEnglishHelp : kGermanHelp);
         EXPECT_EQ(about.findChild<QLabel*>("Label1")->text(), "1.2.3");
         EXPECT_EQ(about.findChild<QLabel*>("lblVersion")->text(),
                   english ? "Korvalund: Configuration software for QTX-RS485-Modbus"

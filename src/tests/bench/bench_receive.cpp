@@ -32,7 +32,7 @@ void receiveBlock(benchmark::State& state, const char* mode) {
     port.open = true;
     BenchWindow window;
     RecordingMessageBoxes messages;
-    Link link(s, port, *t4, *t5, window, messages);
+    Link link(s, clock, port, *t4, *t5, window, messages);
     uint32_t seen = 0;
     link.setAnswerHandler(RequestKinds::ReadSensorTable,
                           [&](const Answer& a) { seen += a.wordAt(7) + a.wordAt(35); });

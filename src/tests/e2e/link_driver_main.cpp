@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     auto Timer4 = clock.createTimer("Timer4", rtu ? 50 : 100);
     auto Timer5 = clock.createTimer("Timer5", 1000);
     RecordingMessageBoxes messages;
-    Link link(s, port, *Timer4, *Timer5, window, messages);
+    Link link(s, clock, port, *Timer4, *Timer5, window, messages);
     port.setSettings(rtu ? "9600,E,8,1" : "9600,E,7,1");
     port.setInputMode(rtu ? InputMode::Binary : InputMode::Text);
     port.setPortOpen(true);
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
     for (const Step& step : steps)
         link.setAnswerHandler(step.kind, [&](const Answer& a) { finish(a.text()); });
     Timer4->setTickHandler([&] { link.Timer4_Timer(); });
-    Timer5->setTickHandler([&] { finish("timeout"); });
+    link.setTimeOutHandler([&] { finish("timeout"); });
     // An answer the link collects without a handler (ASCII kinds 12 and 13) still completes.
     QTimer completion;
     QObject::connect(&completion, &QTimer::timeout, [&] {

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzWindow window;
     window.address = QString::number(data[1] % 4);
     RecordingMessageBoxes messages;
-    Link link(s, port, *t4, *t5, window, messages);
+    Link link(s, clock, port, *t4, *t5, window, messages);
     volatile uint32_t sink = 0;
     for (int kind = 0; kind <= 14; ++kind)
         link.setAnswerHandler(kind, [&sink](const Answer& a) {
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint8_t control = data[at];
         const size_t n = std::min<size_t>(1 + control % 17, size - at);
         if ((control & 0xC0) == 0xC0) {
-            link.answerTimedOut();
+            link.Timer5_Timer();
             link.send();
         }
         port.receive(QByteArray(reinterpret_cast<const char*>(data + at), static_cast<int>(n)));

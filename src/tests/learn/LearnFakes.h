@@ -114,7 +114,7 @@ struct LearnRig : ManualTimers {
     StatusWindow status;
     LearnFakeMainWindow main{settings, status};
     LearnFakeLinkWindow linkWindow{main.address};
-    Link link{settings, port, *t4, *t5, linkWindow, messages};
+    Link link{settings, clock, port, *t4, *t5, linkWindow, messages};
     LearnFakeSensorTable sensors;
     LearnFakeScale scale;
     LearnFakeSenderRows senders;

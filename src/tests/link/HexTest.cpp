@@ -6,8 +6,8 @@ TEST(LongToHexStr, PadsButNeverShortens) {
     struct Case {
         int32_t value, bytes;
         const char* text;
-    } cases[] = {{10, 1, "0A"}, {0x1234, 1, "1234"}, {5, 2, "0005"}, {5, 0, "5"},
-                 {0xE2D5, 2, "E2D5"}, {-1, 1, "FFFFFFFF"}, {0, 1, "00"}, {255, 1, "FF"}};
+    } cases[] = {{10, 1, "0A"},       {0x1234, 1, "1234"}, {5, 2, "0005"}, {5, 0, "5"},
+                 {0xE2D5, 2, "E2D5"}, {-1, 1, "FFFFFFFF"}, {0, 1, "00"},   {255, 1, "FF"}};
     for (const auto& c : cases)
         EXPECT_EQ(LongToHexStr(c.value, c.bytes), c.text) << c.value << "," << c.bytes;
 }
@@ -23,8 +23,13 @@ TEST(CalculateLRC, KnownRequests) {
     struct Case {
         const char* message;
         const char* lrc;
-    } cases[] = {{"010301410001", "B9"}, {"010301400001", "BA"}, {"", "00"},
-                 {"01", "FF"}, {"0", "00"}, {"F", "F1"}, {"01030", "FC"}};
+    } cases[] = {{"010301410001", "B9"},
+                 {"010301400001", "BA"},
+                 {"", "00"},
+                 {"01", "FF"},
+                 {"0", "00"},
+                 {"F", "F1"},
+                 {"01030", "FC"}};
     for (const auto& c : cases)
         EXPECT_EQ(CalculateLRC(c.message), c.lrc) << c.message;
     EXPECT_EQ(CalculateLRC("01G3"), "");

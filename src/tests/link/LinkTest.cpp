@@ -19,6 +19,27 @@ public:
     SenderRowValues sender{0, "80", "0", "0", "0", "48"};
 };
 
+// What the line tap reported, in short: "kind/rejection/code".
+struct TapLog : LineObserver {
+    void lineEvent(const LineEvent& e) override {
+        if (e.kind == LineEventKind::Received)
+            return;
+        QString entry = QString::number(int(e.kind));
+        if (e.kind == LineEventKind::Rejected)
+            entry += QString("/%1/%2").arg(int(e.rejection)).arg(e.exceptionCode);
+        if (e.late)
+            entry += "/late";
+        log << entry;
+    }
+    QStringList log;
+};
+QString rejected(Rejection why, int code = 0) {
+    return QString("%1/%2/%3").arg(int(LineEventKind::Rejected)).arg(int(why)).arg(code);
+}
+QString event(LineEventKind kind) {
+    return QString::number(int(kind));
+}
+
 struct LinkFixture : ::testing::Test {
     ProgramSettings s;
     ManualClock clock;
@@ -27,11 +48,13 @@ struct LinkFixture : ::testing::Test {
     ScriptedPort port;
     LinkTestWindow window;
     RecordingMessageBoxes messages;
-    Link link{s, port, *t4, *t5, window, messages};
+    Link link{s, clock, port, *t4, *t5, window, messages};
     QStringList answers; // "kind:text"
+    TapLog tap;
 
     LinkFixture() {
         port.open = true;
+        link.addObserver(&tap);
         for (int kind : {2, 3, 4, 6, 7, 9, 10, 12, 13, 14})
             link.setAnswerHandler(kind, [this, kind](const Answer& a) {
                 answers << QString("%1:%2").arg(kind).arg(a.text());
@@ -267,10 +290,17 @@ TEST_F(LinkFixture, RtuFramesThatDoNotCheckOutAreDropped) {
     feed(bad);
     feed(rtu("02030200FF")); // another slave
     feed(rtu("018302"));     // exception
+    feed(rtu("0106"));       // a function the tool does not take
+    feed(QByteArray(3, 0));  // noise
     EXPECT_TRUE(answers.isEmpty());
     EXPECT_TRUE(t5->isEnabled());
     feed(rtu("010302012C"));
     EXPECT_EQ(answers.size(), 1);
+    EXPECT_EQ(tap.log,
+              QStringList({rejected(Rejection::CheckFailed), rejected(Rejection::OtherAddress),
+                           rejected(Rejection::Exception, 2), rejected(Rejection::NotAccepted),
+                           rejected(Rejection::Noise), rejected(Rejection::Noise),
+                           event(LineEventKind::Taken)}));
 }
 
 TEST_F(LinkFixture, RtuBodyLongerThanTheBufferTakesTheErrorPath) {
@@ -316,16 +346,31 @@ TEST_F(LinkFixture, AsciiLineInOneOrSeveralPieces) {
         answers << a.text();
         onePiece = a.onePiece();
     });
-    feed(line);
-    ASSERT_EQ(answers.size(), 1);
-    EXPECT_EQ(answers[0], body + CalculateLRC(body));
-    EXPECT_TRUE(onePiece);
-    feed(line.left(4));
-    feed(line.mid(4, 5));
-    feed(line.mid(9));
-    ASSERT_EQ(answers.size(), 2);
-    EXPECT_EQ(answers[1], answers[0]);
-    EXPECT_FALSE(onePiece);
+    // A badly biased RS485 line puts a byte (00 or FF) in front of the answer at the bus
+    // turnaround; a ":" further on in a piece starts the line there.
+    const QByteArray zero(1, '\0'), ff(1, '\xFF');
+    const struct {
+        QByteArrayList pieces;
+        bool onePiece;
+    } cases[] = {
+        {{line}, true},
+        {{line.left(4), line.mid(4, 5), line.mid(9)}, false},
+        {{zero + line}, true},
+        {{ff + line}, true},
+        {{zero + line.left(6), line.mid(6)}, false},
+        {{ff + ff + line.left(1), line.mid(1)}, false},
+        {{zero, line}, true},
+        {{line.left(7), zero + line}, true}, // a new line replaces an unfinished one
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pieces.join("|").toHex().toStdString());
+        answers.clear();
+        for (const QByteArray& piece : c.pieces)
+            feed(piece);
+        ASSERT_EQ(answers.size(), 1);
+        EXPECT_EQ(answers[0], body + CalculateLRC(body));
+        EXPECT_EQ(onePiece, c.onePiece);
+    }
 }
 
 TEST_F(LinkFixture, AsciiDropsStrayPiecesAndLinesThatDoNotCheckOut) {
@@ -337,10 +382,16 @@ TEST_F(LinkFixture, AsciiDropsStrayPiecesAndLinesThatDoNotCheckOut) {
     feed(asciiFrame("0203020041")); // another slave
     feed(asciiFrame("018302"));     // exception
     feed(":01G3\r\n");              // not hex
+    feed(asciiFrame("010600"));     // a function the tool does not take
     EXPECT_TRUE(answers.isEmpty());
     EXPECT_TRUE(t5->isEnabled());
     feed(asciiFrame("010302012C"));
     EXPECT_EQ(answers.size(), 1);
+    EXPECT_EQ(tap.log,
+              QStringList({rejected(Rejection::Noise), rejected(Rejection::CheckFailed),
+                           rejected(Rejection::OtherAddress), rejected(Rejection::Exception, 2),
+                           rejected(Rejection::CheckFailed), rejected(Rejection::NotAccepted),
+                           event(LineEventKind::Taken)}));
 }
 
 TEST_F(LinkFixture, AsciiAnswersToSenderKindsOnlyEndTheTimeOut) {
@@ -392,7 +443,6 @@ TEST_F(LinkFixture, AfterATimeOutTheNextFrameWaitsForAQuietLine) {
         f.link.send();
         ASSERT_EQ(f.port.written.size(), 1);
         f.clock.advance(1000);
-        f.link.answerTimedOut(); // as the time-out handler does
         f.s.RequestKind = 9;
         f.s.RequestText = "010301400001";
         f.link.send();
@@ -417,6 +467,9 @@ TEST_F(LinkFixture, AfterATimeOutTheNextFrameWaitsForAQuietLine) {
         // answered: the following request goes out at once
         f.link.send();
         EXPECT_EQ(f.port.written.size(), 3);
+        using K = LineEventKind;
+        EXPECT_EQ(f.tap.log, QStringList({event(K::Written), event(K::TimedOut), event(K::Drained),
+                                          event(K::Written), event(K::Taken), event(K::Written)}));
     }
 }
 

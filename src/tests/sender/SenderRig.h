@@ -52,7 +52,7 @@ struct SenderRig : ManualTimers {
     OffsetScale scale;
     SenderPanel panel;
     SenderLinkWindow linkWindow{panel, main};
-    Link link{settings, port, *t4, *t5, linkWindow, messages};
+    Link link{settings, clock, port, *t4, *t5, linkWindow, messages};
     ToolContext ctx{settings, clock, link, timers, messages, main, sensors, scale, panel};
 };
 

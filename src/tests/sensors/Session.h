@@ -32,7 +32,7 @@ struct Session : ManualTimers {
     SensorsFakeMainWindow main;
     SensorsFakeLinkWindow linkWindow{main};
     SensorsFakeSenderRows senders;
-    Link link{settings, port, *t4, *t5, linkWindow, messages};
+    Link link{settings, clock, port, *t4, *t5, linkWindow, messages};
     ScaleFrame scale;
     SensorTablePanel table;
     DeviceFrame device;

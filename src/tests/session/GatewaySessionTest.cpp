@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -107,4 +108,35 @@ TEST_P(GatewaySession, ContinuousReadingFollowsTheGatewaysTelegrams) {
     clock.advance(2000);
     EXPECT_LE(seen.back(), int(model->reg(37)));
     EXPECT_GT(int(model->reg(37)), 0);
+}
+
+// A client of the link takes the line in the middle of continuous reading: the window asks
+// nothing while it holds it, the client's exchange is answered, and once the line is given back
+// one pass shows what the client changed.
+TEST_P(GatewaySession, AClientHoldingTheLineSilencesTheWindowUntilItGivesItBack) {
+    connect();
+    clock.advance(20000);
+    find<QCheckBox>("chk_read")->click();
+    clock.advance(3000);
+    Link& link = w->link();
+    ASSERT_TRUE(link.claimLine());
+    EXPECT_FALSE(find<QCheckBox>("chk_read")->isChecked());
+    EXPECT_FALSE(find<QCheckBox>("chk_connected")->isChecked());
+    EXPECT_FALSE(find<QPushButton>("bt_learn_3")->isEnabled());
+    clock.advance(3000); // what the window asked last is answered or drained by now
+    const size_t before = port->requestLog().size();
+    std::optional<ExchangeResult> wrote;
+    // write ORG 06 and ID 00ABCDEF into row 5
+    link.exchange(QByteArray::fromHex("01100032000306000600ABCDEF"), {500, 1},
+                  [&](const ExchangeResult& r) { wrote = r; });
+    clock.advance(5000);
+    ASSERT_TRUE(wrote && wrote->ok());
+    EXPECT_EQ(port->requestLog().size(), before + 1) << "the client's request alone";
+    EXPECT_EQ(org(5), "00");
+    link.releaseLine();
+    clock.advance(30000);
+    EXPECT_EQ(org(5), "06");
+    EXPECT_EQ(id(5), "00ABCDEF");
+    EXPECT_TRUE(find<QCheckBox>("chk_connected")->isChecked());
+    EXPECT_TRUE(find<QPushButton>("bt_delete_5")->isEnabled());
 }

@@ -3,6 +3,7 @@
 // "Nothing sent" means: the answer time-out was not started (every send starts it) and the
 // gateway's objects are as before.
 
+#include "learn/StatusWindow.h"
 #include "support/WindowSession.h"
 
 #include <QCheckBox>
@@ -81,7 +82,11 @@ protected:
         return find<QLineEdit>(QString("txt_data_2_%1").arg(row))->palette().color(QPalette::Base);
     }
     QWidget* statusWindow() const { return openWindow("frmState"); }
-    QString statusText() const { return find<QLabel>("lblTxt")->text(); }
+    // the status window has no owner: its controls are not the main window's children
+    template <class T> T* inStatusWindow(const QString& name) const {
+        return w->statusWindow().findChild<T*>(name);
+    }
+    QString statusText() const { return inStatusWindow<QLabel>("lblTxt")->text(); }
 
     // Learn by button up to the status window; the gateway is in learn mode for the row.
     void startLearnByButton(int row = kEmptyRow) {
@@ -133,7 +138,7 @@ TEST_P(LearnSession, TheLearnButtonFillsTheRowWithTheGatewaysNewSensor) {
 
 TEST_P(LearnSession, CancelInTheStatusWindowSwitchesLearnModeOffInTheGateway) {
     startLearnByButton();
-    find<QPushButton>("Abbruch")->click();
+    inStatusWindow<QPushButton>("Abbruch")->click();
     EXPECT_EQ(statusWindow(), nullptr);
     EXPECT_FALSE(w->timers().Timer2.isEnabled());
     clock.advance(300);

@@ -1,0 +1,73 @@
+#include "history/HistoryCsv.h"
+
+#include "history/SensorHistory.h"
+#include "sensors/Scaling.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+QByteArray utcTimeText(int64_t wallMs) {
+    using namespace std::chrono;
+    const sys_time<milliseconds> t{milliseconds(wallMs)};
+    const sys_days day = floor<days>(t);
+    const year_month_day date(day);
+    const hh_mm_ss<milliseconds> time(t - day);
+    char text[32];
+    const int n = std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ",
+                                int(date.year()), unsigned(date.month()), unsigned(date.day()),
+                                int(time.hours().count()), int(time.minutes().count()),
+                                int(time.seconds().count()), int(time.subseconds().count()));
+    return QByteArray(text, n);
+}
+
+namespace {
+QByteArray scaledText(double value) {
+    return std::isnan(value) ? QByteArray() : generalNumberText(value, QLocale::c()).toLatin1();
+}
+
+QByteArray csvLine(const SensorHistory& history, int row, const HistoryRecord& r) {
+    char head[64];
+    const int n = std::snprintf(head, sizeof head, ",%d,%08X,%02X,%u,%u,%u,%u", row,
+                                unsigned(r.sensorId), unsigned(r.org), unsigned(r.raw[0]),
+                                unsigned(r.raw[1]), unsigned(r.raw[2]), unsigned(r.raw[3]));
+    QByteArray line = utcTimeText(r.wallMs);
+    line.append(head, n);
+    for (int k = 0; k < 4; ++k)
+        line += ',' + scaledText(history.shownValue(r, k));
+    line += ',' + QByteArray::number(r.timeValue) + (r.telegram ? ",1\n" : ",0\n");
+    return line;
+}
+} // namespace
+
+QByteArray historyCsv(const SensorHistory& history, const QList<int>& rows) {
+    struct At {
+        int64_t ms;
+        int row;
+        size_t index;
+    };
+    QList<int> chosen = rows;
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    std::vector<At> order;
+    for (int row : chosen) {
+        if (row < 0 || row >= kSensorRows)
+            continue;
+        const RecordRing& ring = history.records(row);
+        for (size_t i = 0; i < ring.size(); ++i)
+            order.push_back({ring[i].wallMs, row, i});
+    }
+    // by time; records of the same moment by row, each row's in its own order
+    std::stable_sort(order.begin(), order.end(), [](const At& a, const At& b) {
+        return a.ms != b.ms ? a.ms < b.ms : a.row < b.row;
+    });
+    QByteArray csv = "time_utc,row,sensor_id,org,byte0,byte1,byte2,byte3,"
+                     "scaled0,scaled1,scaled2,scaled3,time_value,telegram\n";
+    csv.reserve(csv.size() + qsizetype(order.size()) * 80);
+    for (const At& at : order)
+        csv += csvLine(history, at.row, history.records(at.row)[at.index]);
+    return csv;
+}
