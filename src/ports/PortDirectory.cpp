@@ -8,8 +8,9 @@ PortDirectory::PortDirectory(SettingReader system)
     , enumerator_(std::make_shared<NoDevices>()) {}
 
 void PortDirectory::setEnumerator(std::shared_ptr<DeviceEnumerator> devices) {
+    // listed at the next refresh: the window load's port selection does it
     enumerator_ = std::move(devices);
-    refreshDevices();
+    devices_.clear();
 }
 
 bool PortDirectory::refreshDevices() {

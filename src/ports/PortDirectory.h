@@ -13,6 +13,7 @@ class PortDirectory {
 public:
     explicit PortDirectory(SettingReader system);
 
+    // The devices come from here from the next refreshDevices() on.
     void setEnumerator(std::shared_ptr<DeviceEnumerator> devices);
     // Lists the devices again; true when the list changed.
     bool refreshDevices();

@@ -1,11 +1,11 @@
 #include "ports/UserPortsFile.h"
 
 #include "app/StoredSettings.h"
+#include "platform/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -160,8 +160,7 @@ PortsFileStatus savePortMapping(const QString& path, int commPort,
     if (!changed)
         return {PortsFileStatus::Kind::Malformed, bad, {}};
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(changed->toUtf8()) < 0 || !out.commit())
-        return {PortsFileStatus::Kind::NotWritten, 0, out.errorString()};
+    if (const std::optional<QString> reason = writeFileAtomically(path, changed->toUtf8()))
+        return {PortsFileStatus::Kind::NotWritten, 0, *reason};
     return {};
 }
