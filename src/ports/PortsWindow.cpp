@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -302,7 +303,8 @@ void PortsWindow::afterSave(const QString& problem) {
 }
 
 void PortsWindow::showEvent(QShowEvent* event) {
-    Form_Load();
+    if (!event->spontaneous()) // not again when the window comes back from being minimised
+        Form_Load();
     refresh_->setEnabled(true);
     QDialog::showEvent(event);
 }
