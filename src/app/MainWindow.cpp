@@ -6,11 +6,13 @@
 #include "history/SensorHistory.h"
 #include "learn/LearnPanel.h"
 #include "learn/StatusWindow.h"
+#include "link/PortSelector.h"
 #include "link/SerialPort.h"
 #include "params/ResponseTimeFrame.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
+#include "scan/ScanWindow.h"
 #include "sender/SenderPanel.h"
 #include "sensors/DeviceFrame.h"
 #include "sensors/ScaleFrame.h"
@@ -33,7 +35,12 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
     , port_(MSComm1)
     , messages_(messages)
     , read_(std::move(read))
-    , opener_(opener) {
+    , opener_(opener)
+    , makePort_([read = read_](int commPort) -> std::unique_ptr<SerialPort> {
+        auto port = std::make_unique<PortSelector>(PortSelector::BackendFactory{}, read);
+        port->setCommPort(commPort);
+        return port;
+    }) {
     setObjectName("frm_config");
     setWindowTitle("QRX-QTX-RS485-Modbus Configuration Software");
     makeTimers();
@@ -50,6 +57,7 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
 
 MainWindow::~MainWindow() {
     delete historyWindow_; // before the history it shows
+    delete scanWindow_;    // ends a scan underway while the context it uses is still there
 }
 
 void MainWindow::makeTimers() {
@@ -120,6 +128,9 @@ void MainWindow::buildMenu() {
     actHistory_ = menuExtras_->addAction("Verlauf…");
     actHistory_->setObjectName("act_history");
     connect(actHistory_, &QAction::triggered, this, [this] { historyWindow().open(); });
+    actFindGateway_ = menuExtras_->addAction("Gateway suchen…");
+    actFindGateway_->setObjectName("act_find_gateway");
+    connect(actFindGateway_, &QAction::triggered, this, [this] { scanWindow().open(); });
     menuAbout_ = menuBar()->addAction("&Über");
     menuAbout_->setObjectName("MenüMain_1");
     menuHelp_ = menuBar()->addAction("&Hilfe");
@@ -199,6 +210,7 @@ bool MainWindow::LocaliseWindow(int windowNumber) {
 void MainWindow::applyEnglishCaptions() {
     menuExtras_->setTitle("&Tools");
     actHistory_->setText("History…");
+    actFindGateway_->setText("Find gateway…");
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
     device_->applyEnglish();
@@ -231,6 +243,12 @@ HistoryWindow& MainWindow::historyWindow() {
     if (!historyWindow_)
         historyWindow_ = new HistoryWindow(*history_, clock_, *this, messages_, this);
     return *historyWindow_;
+}
+
+ScanWindow& MainWindow::scanWindow() {
+    if (!scanWindow_)
+        scanWindow_ = new ScanWindow(*ctx_, *parameters_, port_, makePort_, this);
+    return *scanWindow_;
 }
 
 QString MainWindow::modbusAddressText() const {
