@@ -6,6 +6,7 @@
 #include "history/SensorHistory.h"
 #include "learn/LearnPanel.h"
 #include "learn/StatusWindow.h"
+#include "link/PortSelector.h"
 #include "link/SerialPort.h"
 #include "params/ResponseTimeFrame.h"
 #include "platform/DocumentOpener.h"
@@ -13,6 +14,7 @@
 #include "platform/Timer.h"
 #include "ports/PortDirectory.h"
 #include "ports/PortsWindow.h"
+#include "scan/ScanWindow.h"
 #include "sender/SenderPanel.h"
 #include "sensors/DeviceFrame.h"
 #include "sensors/ScaleFrame.h"
@@ -36,7 +38,12 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
     , messages_(messages)
     , read_(std::move(read))
     , opener_(opener)
-    , ports_(std::make_unique<PortDirectory>(read_)) {
+    , ports_(std::make_unique<PortDirectory>(read_))
+    , makePort_([read = read_](int commPort) -> std::unique_ptr<SerialPort> {
+        auto port = std::make_unique<PortSelector>(PortSelector::BackendFactory{}, read);
+        port->setCommPort(commPort);
+        return port;
+    }) {
     setObjectName("frm_config");
     setWindowTitle("QRX-QTX-RS485-Modbus Configuration Software");
     makeTimers();
@@ -53,6 +60,7 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
 
 MainWindow::~MainWindow() {
     delete historyWindow_; // before the history it shows
+    delete scanWindow_;    // ends a scan underway while the context it uses is still there
 }
 
 void MainWindow::makeTimers() {
@@ -129,6 +137,9 @@ void MainWindow::buildMenu() {
         portsWindow().show();
         portsWindow().raise();
     });
+    actFindGateway_ = menuExtras_->addAction("Gateway suchen…");
+    actFindGateway_->setObjectName("act_find_gateway");
+    connect(actFindGateway_, &QAction::triggered, this, [this] { scanWindow().open(); });
     menuAbout_ = menuBar()->addAction("&Über");
     menuAbout_->setObjectName("MenüMain_1");
     menuHelp_ = menuBar()->addAction("&Hilfe");
@@ -229,6 +240,7 @@ void MainWindow::applyEnglishCaptions() {
     menuExtras_->setTitle("&Tools");
     actHistory_->setText("History…");
     actPorts_->setText("Ports…");
+    actFindGateway_->setText("Find gateway…");
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
     device_->applyEnglish();
@@ -261,6 +273,12 @@ HistoryWindow& MainWindow::historyWindow() {
     if (!historyWindow_)
         historyWindow_ = new HistoryWindow(*history_, clock_, *this, messages_, this);
     return *historyWindow_;
+}
+
+ScanWindow& MainWindow::scanWindow() {
+    if (!scanWindow_)
+        scanWindow_ = new ScanWindow(*ctx_, *parameters_, port_, makePort_, this);
+    return *scanWindow_;
 }
 
 QString MainWindow::modbusAddressText() const {

@@ -7,6 +7,7 @@
 #include "link/Link.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class AboutWindow;
@@ -24,6 +25,7 @@ class QLineEdit;
 class QTabWidget;
 class ResponseTimeFrame;
 class ScaleFrame;
+class ScanWindow;
 class SenderPanel;
 class SensorHistory;
 class SensorTablePanel;
@@ -68,6 +70,10 @@ public:
     AboutWindow& aboutWindow();
     SensorHistory& history() { return *history_; }
     HistoryWindow& historyWindow(); // frmHistory, made on first use
+    ScanWindow& scanWindow();       // frmScan, made on first use
+    // Makes a second, closed port for a COM entry, as MSComm1 resolves it: the gateway scan's.
+    using PortMaker = std::function<std::unique_ptr<SerialPort>(int commPort)>;
+    void setPortMaker(PortMaker maker) { makePort_ = std::move(maker); }
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
     QMenu* extrasMenu() const { return menuExtras_; }
     PortsWindow& portsWindow();
@@ -116,5 +122,8 @@ private:
     std::unique_ptr<PortDirectory> ports_;
     QAction* actPorts_;
     PortsWindow* portsWindow_ = nullptr;
+    ScanWindow* scanWindow_ = nullptr;
+    QAction* actFindGateway_;
+    PortMaker makePort_;
     int shownTab_ = 0;
 };

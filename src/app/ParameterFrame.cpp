@@ -108,6 +108,10 @@ QString ParameterFrame::modbusAddressText() const {
     return txt_Modbus_adress->text();
 }
 
+void ParameterFrame::setModbusAddressText(const QString& text) {
+    txt_Modbus_adress->setText(text);
+}
+
 void ParameterFrame::attach(ToolContext& ctx, SerialPort& MSComm1, Hooks hooks) {
     ctx_ = &ctx;
     port_ = &MSComm1;

@@ -35,6 +35,7 @@ public:
     void chk_connected_Click();
     QCheckBox* connectedBox() const { return chk_connected; }
     QString modbusAddressText() const;
+    void setModbusAddressText(const QString& text);
     QComboBox* list(int index) const; // Combo_Port 0, 1, 2, 5, 6
     // Where each COM entry points (index n - 1): the entries' tooltips, and lbl_port_device for
     // the selected one.

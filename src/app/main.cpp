@@ -51,6 +51,13 @@ int main(int argc, char** argv) {
     DesktopDocumentOpener opener;
     MainWindow window(settings, clock, MSComm1, messages, read, opener);
     window.setSerialDevices(std::make_shared<SystemDevices>());
+    // the gateway scan's own port for a COM entry, resolved as MSComm1 resolves it
+    window.setPortMaker([&clock, read](int commPort) -> std::unique_ptr<SerialPort> {
+        auto port =
+            std::make_unique<PortSelector>([&clock] { return makeDemoGateway(clock); }, read);
+        port->setCommPort(commPort);
+        return port;
+    });
     messages.setParent(&window);
     runStartRoutine(settings, window, MSComm1);
     return app.exec();

@@ -1,6 +1,7 @@
 #include "sim/PtyGateway.h"
 
 #include "sim/FrameLog.h"
+#include "sim/LineFit.h"
 
 #include <QFile>
 #include <algorithm>
@@ -16,7 +17,9 @@ PtyGateway::PtyGateway(const SimOptions& options, LogSink log)
     , log_(std::move(log))
     , model_(makeGatewayModel(options))
     , server_(*model_, options.faults, options.seed)
-    , line_{options.baud, 'E', options.mode == LineMode::Ascii ? 7 : 8, 1} {
+    , line_{options.baud, options.parity, options.mode == LineMode::Ascii ? 7 : 8,
+            options.parity == 'N' ? 2 : 1}
+    , toolLine_(line_) {
     server_.setMode(options.mode);
     silence_.setSingleShot(true);
     silence_.setTimerType(Qt::PreciseTimer);
@@ -66,11 +69,27 @@ void PtyGateway::closePty() {
         QFile::remove(options_.link);
 }
 
+LineSettings PtyGateway::toolLine() const {
+    termios t{};
+    if (tcgetattr(master_, &t) != 0)
+        return line_;
+    return ptyLine(unsigned(t.c_cflag), unsigned(cfgetispeed(&t)), line_.dataBits).value_or(line_);
+}
+
 void PtyGateway::readable() {
     char buf[512];
     const ssize_t n = ::read(master_, buf, sizeof buf);
     if (n <= 0)
         return;
+    const LineSettings tool = toolLine();
+    if (tool.text() != toolLine_.text() && lineFit(line_, tool) != LineFit::Same)
+        log("--", QString("the tool is at %1, the gateway at %2: %3")
+                      .arg(tool.text(), line_.text(),
+                           lineFit(line_, tool) == LineFit::Deaf ? "requests are not understood"
+                                                                 : "answers arrive garbled"));
+    toolLine_ = tool;
+    if (lineFit(line_, tool) == LineFit::Deaf)
+        return; // the gateway's receiver sees no valid character
     serveAll(server_.receive(QByteArray(buf, int(n)), int64_t(nowUs() / 1000), false));
     if (options_.mode == LineMode::Rtu)
         silence_.start();
@@ -95,7 +114,10 @@ void PtyGateway::serveAll(const std::vector<ServedExchange>& xs) {
         log("->", describeAnswer(x.answer) +
                       (x.answerCheckOk ? " check ok" : " check bad (fault)") +
                       QString(" after %1 ms").arg(x.delayMs));
-        answers_.schedule(x.answerFrame, nowUs() + x.delayMs * 1000.0, charUs());
+        const QByteArray onLine = lineFit(line_, toolLine_) == LineFit::Garbled
+                                      ? receivedAcross(x.answerFrame, line_, toolLine_)
+                                      : x.answerFrame;
+        answers_.schedule(onLine, nowUs() + x.delayMs * 1000.0, charUs());
         writer_.start();
     }
 }

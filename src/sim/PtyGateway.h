@@ -1,7 +1,9 @@
 #pragma once
 // The simulated gateway served on a pseudo-terminal: the tool (or any Modbus master) opens the
 // slave side's path. Requests are read as they arrive; answers go out after the response time,
-// paced at the line's character rate, so that they arrive in pieces as on a real line.
+// paced at the line's character rate, so that they arrive in pieces as on a real line. The tool's
+// line settings are read from the pseudo-terminal with each read: a tool set otherwise than the
+// gateway gets silence or garbled answers (sim/LineFit.h).
 
 #include "link/LineSettings.h"
 #include "sim/AnswerLine.h"
@@ -29,6 +31,8 @@ public:
 
 private:
     void readable();
+    // The tool's settings as the pseudo-terminal holds them; the gateway's own when unreadable.
+    LineSettings toolLine() const;
     void serveAll(const std::vector<ServedExchange>& xs);
     void writeDue();
     void log(const QString& direction, const QString& text);
@@ -45,8 +49,9 @@ private:
     int slave_ = -1; // held open so that the master never reads end-of-file between clients
     QString slavePath_;
     QSocketNotifier* notifier_ = nullptr;
-    QTimer silence_;    // 3.5 characters without a byte end an RTU frame
-    QTimer writer_;     // puts due answer bytes on the line
-    LineSettings line_; // for the character time: 7E1 in ASCII, 8E1 in RTU
+    QTimer silence_;        // 3.5 characters without a byte end an RTU frame
+    QTimer writer_;         // puts due answer bytes on the line
+    LineSettings line_;     // the gateway's own, also for the character time
+    LineSettings toolLine_; // the tool's at the last read
     AnswerLine answers_;
 };

@@ -35,7 +35,14 @@ void addOptions(QCommandLineParser& p) {
          "Fault, repeatable: drop=N, corrupt=N, exception=N, noise=N, late=MS, silent, lost=N.",
          "fault"},
         {"seed", "Seed of the sensors' telegrams (default 1).", "n", "1"},
-        {"baud", "Baud rate the answers are paced at (default 9600).", "baud", "9600"},
+        {"baud",
+         "The gateway's baud rate (default 9600): answers are paced at it, and a tool set to "
+         "another rate is not understood.",
+         "baud", "9600"},
+        {"parity",
+         "The gateway's parity: even (default), none (2 stop bits) or odd. A tool set to "
+         "another parity gets garbled answers.",
+         "parity", "even"},
         {"link", "Symlink created to the pseudo-terminal, removed at the end.", "path"},
     });
     p.addHelpOption();
@@ -68,6 +75,10 @@ std::variant<SimOptions, QString> parseSimOptions(const QStringList& args) {
     if (variant != "qtx" && variant != "qrx")
         return "--variant takes qtx or qrx, not \"" + p.value("variant") + "\"";
     o.variant = variant == "qrx" ? GatewayVariant::Receiver : GatewayVariant::Transceiver;
+    const QString parity = p.value("parity").toLower();
+    if (parity != "even" && parity != "none" && parity != "odd")
+        return "--parity takes even, none or odd, not \"" + p.value("parity") + "\"";
+    o.parity = parity == "none" ? 'N' : parity == "odd" ? 'O' : 'E';
     QString error;
     o.address = uint8_t(number(p, {"address", 1, 247}, error).value_or(1));
     o.sensors = int(number(p, {"sensors", 0, 32}, error).value_or(5));

@@ -18,8 +18,9 @@ struct SimOptions {
     int responseTimeMs = 20;
     FaultPlan faults;
     uint32_t seed = 1;
-    int baud = 9600;
-    QString link; // symlink to the pseudo-terminal; empty: none
+    int baud = 9600;   // the gateway's own: a tool at another rate is not understood
+    char parity = 'E'; // 'E', 'N' (2 stop bits) or 'O'
+    QString link;      // symlink to the pseudo-terminal; empty: none
     bool help = false;
 };
 

@@ -1,5 +1,7 @@
 #include "sim/SimulatedGatewayPort.h"
 
+#include "sim/LineFit.h"
+
 #include <algorithm>
 
 SimulatedGatewayPort::SimulatedGatewayPort(Clock& clock, std::unique_ptr<GatewayModel> model,
@@ -59,6 +61,9 @@ QByteArray SimulatedGatewayPort::Input() {
 void SimulatedGatewayPort::Output(const QByteArray& bytes) {
     if (!open_)
         throw PortError{13, "Port not open", "simulator"};
+    const LineFit fit = gatewayLine_ ? lineFit(*gatewayLine_, settings_) : LineFit::Same;
+    if (fit == LineFit::Deaf)
+        return; // the gateway's receiver sees no valid character: no request, no answer
     const double charUs = settings_.characterMicros();
     const double arrivedUs = nowUs() + bytes.size() * charUs;
     // the model sees the request when its last byte is in, in whole milliseconds
@@ -74,7 +79,10 @@ void SimulatedGatewayPort::Output(const QByteArray& bytes) {
             reportDeviceLost(PortError{1, "The device vanished", "simulator"});
             return;
         }
-        answers_.schedule(x.answerFrame, arrivedUs + x.delayMs * 1000.0, charUs);
+        const QByteArray onLine = fit == LineFit::Garbled
+                                      ? receivedAcross(x.answerFrame, *gatewayLine_, settings_)
+                                      : x.answerFrame;
+        answers_.schedule(onLine, arrivedUs + x.delayMs * 1000.0, charUs);
     }
     armArrival();
 }
@@ -107,5 +115,7 @@ std::unique_ptr<GatewayModel> makeDemoModel(uint32_t seed) {
 }
 
 std::unique_ptr<SerialPort> makeDemoGateway(Clock& clock) {
-    return std::make_unique<SimulatedGatewayPort>(clock, makeDemoModel());
+    auto port = std::make_unique<SimulatedGatewayPort>(clock, makeDemoModel());
+    port->setGatewayLine(LineSettings{9600, 'E', 7, 1});
+    return port;
 }

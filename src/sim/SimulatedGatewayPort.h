@@ -3,6 +3,9 @@
 // time: a request has arrived n x character time after it was written, the answer starts at least
 // the gateway's response time later, and answer byte i is readable at start + (i+1) x character
 // time. 9600 baud, 11 bits a character: an 8-byte RTU request takes 9.2 ms.
+// The gateway may have line settings of its own (setGatewayLine): it then answers only a port set
+// the same way, and a port set otherwise gets silence or garbled bytes (sim/LineFit.h). Without
+// them it understands whatever the port is set to, as the tests of other things need.
 
 #include "link/LineSettings.h"
 #include "link/SerialPort.h"
@@ -11,6 +14,7 @@
 #include "sim/GatewayServer.h"
 
 #include <memory>
+#include <optional>
 
 class SimulatedGatewayPort : public SerialPort {
 public:
@@ -27,6 +31,10 @@ public:
     int InBufferCount() override;
     QByteArray Input() override;
     void Output(const QByteArray& bytes) override;
+
+    // The gateway's own mode (by its data bits), baud rate and parity; nullopt: the port's.
+    void setGatewayLine(std::optional<LineSettings> line) { gatewayLine_ = line; }
+    const std::optional<LineSettings>& gatewayLine() const { return gatewayLine_; }
 
     GatewayModel& model() { return *model_; }
     FaultPlan& faults() { return server_.faults(); }
@@ -45,6 +53,7 @@ private:
     GatewayServer server_;
     int port_ = 1;
     LineSettings settings_;
+    std::optional<LineSettings> gatewayLine_;
     bool open_ = false;
     bool lost_ = false;
     InputMode inputMode_ = InputMode::Text;
@@ -54,6 +63,7 @@ private:
     std::unique_ptr<Timer> arrival_;
 };
 
-// The demo gateway: transceiver at address 1, five learned sensors, three sender rows filled.
+// The demo gateway: transceiver at address 1 on ASCII 9600 even (the tool's start settings), five
+// learned sensors, three sender rows filled.
 std::unique_ptr<SerialPort> makeDemoGateway(Clock& clock);
 std::unique_ptr<GatewayModel> makeDemoModel(uint32_t seed = 1);

@@ -55,9 +55,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "qrx-gateway-sim: %s\n", qPrintable(error));
         return 1;
     }
-    print(QString("serving %1 %2 at address %3 on %4%5")
+    print(QString("serving %1 %2 %3 %4 at address %5 on %6%7")
               .arg(options.variant == GatewayVariant::Transceiver ? "QTX40" : "QRX40",
                    options.mode == LineMode::Ascii ? "ASCII" : "RTU")
+              .arg(options.baud)
+              .arg(options.parity == 'N'   ? "none"
+                   : options.parity == 'O' ? "odd"
+                                           : "even")
               .arg(options.address)
               .arg(gateway.slavePath(),
                    options.link.isEmpty() ? "" : " (link " + options.link + ")"));

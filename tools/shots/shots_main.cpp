@@ -2,7 +2,7 @@
 // gateway, driven by the manual clock, grabbed with QWidget::grab() and saved as PNG.
 //   qrx-doc-shots <output folder>       (runs headless with QT_QPA_PLATFORM=offscreen)
 // Files: <name>-de.png and <name>-en.png for main, sender, settings, status-learn, status-read,
-// delete, alarm (the lower part of the main window), history, ports.
+// delete, alarm (the lower part of the main window), history, ports, scan.
 
 #include "app/Localisation.h"
 #include "app/MainWindow.h"
@@ -10,16 +10,19 @@
 #include "history/HistoryWindow.h"
 #include "learn/LearnPanel.h"
 #include "learn/StatusWindow.h"
+#include "link/SerialPort.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
 #include "ports/PortsWindow.h"
 #include "ports/SerialDevices.h"
+#include "scan/ScanWindow.h"
 #include "sensors/ScaleFrame.h"
 #include "sim/SimulatedGatewayPort.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -67,6 +70,7 @@ public:
     }
 
     MainWindow& window() { return *w_; }
+    ManualClock& clock() { return clock_; }
     ProgramSettings& settings() { return s_; }
 
     void pick(int list, const QString& text) {
@@ -243,6 +247,23 @@ bool portsShot(const QString& language, const QString& file) {
     return save(&ports, file);
 }
 
+// The scan window a minute into a search for every gateway: the demo gateway found at the start
+// settings, activity where only its parity differs, the progress at RTU 9600 No parity.
+bool scanShot(const QString& language, const QString& file) {
+    Session session(language, 1);
+    MainWindow& w = session.window();
+    ManualClock& clock = session.clock();
+    w.setPortMaker([&clock](int) { return makeDemoGateway(clock); });
+    if (auto* act = w.findChild<QAction*>("act_find_gateway"))
+        act->trigger();
+    ScanWindow& scan = w.scanWindow();
+    if (auto* all = session.child<QCheckBox>(&scan, "chk_all"))
+        all->setChecked(true);
+    session.click(&scan, "bt_start");
+    session.advance(62000);
+    return save(&scan, file);
+}
+
 // Connect, the single pass under the status window, the table, the sender tab, the sensor
 // settings window, the learn wait, the delete confirmation, the history and the alarm.
 bool takeShots(const QString& language, const QString& dir) {
@@ -272,6 +293,7 @@ bool takeShots(const QString& language, const QString& dir) {
             session.click(confirm, "Nein");
     }
     ok &= historyShot(language, path("history"));
+    ok &= scanShot(language, path("scan"));
     {
         Session silent(language, 7); // nobody answers at address 7
         silent.pick(5, "ASCII");

@@ -28,6 +28,16 @@ def program(name):
     return path
 
 
+def crc16(data):
+    """The Modbus RTU CRC of data, low byte first."""
+    crc = 0xFFFF
+    for b in data:
+        crc ^= b
+        for _ in range(8):
+            crc = (crc >> 1) ^ 0xA001 if crc & 1 else crc >> 1
+    return bytes([crc & 0xFF, crc >> 8])
+
+
 class GatewaySim:
     """qrx-gateway-sim with a link in a temporary directory; its log is kept in .lines."""
 

@@ -9,7 +9,7 @@ import sys
 import tempfile
 import time
 
-from simlib import SKIP, program, run_window, shown, value
+from simlib import SKIP, crc16, program, run_window, shown, value
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -57,15 +57,6 @@ def expected_sender(row):
     org, sid, data, status = slave.SENDERS[row]
     # txt_snd_data_1 (data byte 3) comes from register 6, txt_snd_data_4 from register 3
     return [str(org), "%08X" % sid] + [str(b) for b in reversed(data)] + [str(status)]
-
-
-def crc16(data):
-    crc = 0xFFFF
-    for b in data:
-        crc ^= b
-        for _ in range(8):
-            crc = (crc >> 1) ^ 0xA001 if crc & 1 else crc >> 1
-    return bytes([crc & 0xFF, crc >> 8])
 
 
 def lrc(data):

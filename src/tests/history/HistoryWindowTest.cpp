@@ -111,24 +111,11 @@ TEST(HistoryWindow, TextsFollowTheStoredLanguage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
-        ProgramSettings s;
-        ManualClock clock;
-        SimulatedGatewayPort port(clock, twoSensors());
-        RecordingMessageBoxes messages;
-        RecordingDocumentOpener opener;
-        applyStartValues(s);
-        const QString language = c.language;
-        MainWindow w(
-            s, clock, port, messages,
-            [language](const QString&, const QString& value) {
-                return value == "Language" ? language : QString();
-            },
-            opener);
-        runStartRoutine(s, w, port);
-        auto* action = w.findChild<QAction*>("act_history");
+        WindowSession session(twoSensors(), {}, c.language);
+        auto* action = session.find<QAction>("act_history");
         EXPECT_EQ(action->text(), c.action);
         action->trigger();
-        HistoryWindow& h = w.historyWindow();
+        HistoryWindow& h = session.w->historyWindow();
         EXPECT_TRUE(h.isVisible());
         EXPECT_EQ(h.windowTitle(), c.title);
         EXPECT_EQ(h.rowList()->horizontalHeaderItem(0)->text(), c.firstColumn);

@@ -4,11 +4,13 @@
 #include "link/Hex.h"
 #include "sim/FrameLog.h"
 #include "sim/GatewayServer.h"
+#include "sim/LineFit.h"
 #include "sim/SimOptions.h"
 #include "sim/SimulatedGatewayPort.h"
 #include "sim/SlaveFraming.h"
 
 #include <gtest/gtest.h>
+#include <termios.h>
 
 namespace {
 QByteArray rtu(const char* hex) {
@@ -170,12 +172,68 @@ TEST(SimulatedPort, SevenDataBitsSpeakAsciiAndClosingDropsWhatIsUnderway) {
     EXPECT_EQ(port.InBufferCount(), 0);
 }
 
+// A gateway with line settings of its own answers only a port set the same way: another baud
+// rate or mode gives silence, another parity an answer of the same length with damaged bytes.
+TEST(SimulatedPort, OnlyAPortSetAsTheGatewayIsGetsItsAnswer) {
+    struct Case {
+        const char* gateway;
+        const char* port;
+        LineFit fit;
+    } cases[] = {
+        {"19200,N,8,2", "19200,N,8,2", LineFit::Same},
+        {"19200,N,8,2", "9600,N,8,2", LineFit::Deaf},
+        {"19200,N,8,2", "19200,N,7,2", LineFit::Deaf}, // ASCII to an RTU gateway
+        {"19200,N,8,2", "19200,E,8,1", LineFit::Garbled},
+        {"9600,E,7,1", "9600,O,7,1", LineFit::Garbled},
+        {"9600,O,8,1", "9600,N,8,2", LineFit::Garbled},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.gateway) + " / " + c.port);
+        ManualClock clock;
+        SimulatedGatewayPort port(clock,
+                                  std::make_unique<GatewayModel>(1, GatewayVariant::Receiver));
+        const LineSettings gateway = *parseLineSettings(c.gateway);
+        port.setGatewayLine(gateway);
+        port.setSettings(c.port);
+        port.setPortOpen(true);
+        const bool asciiPort = c.port[strlen(c.port) - 3] == '7';
+        port.Output(asciiPort ? ascii("010301410001") : rtu("010301410001"));
+        clock.advance(300);
+        const QByteArray good = asciiPort ? ascii("0103020040") : rtu("0103020040");
+        const QByteArray got = port.Input();
+        EXPECT_EQ(lineFit(gateway, *parseLineSettings(c.port)), c.fit);
+        switch (c.fit) {
+        case LineFit::Same:
+            EXPECT_EQ(got, good);
+            break;
+        case LineFit::Deaf:
+            EXPECT_TRUE(got.isEmpty());
+            EXPECT_TRUE(port.requestLog().empty()) << "the gateway heard nothing";
+            break;
+        case LineFit::Garbled:
+            EXPECT_EQ(got.size(), good.size());
+            EXPECT_NE(got, good);
+            EXPECT_TRUE(got.contains('\0')) << "damaged characters come as 0x00";
+            break;
+        }
+    }
+}
+
+// On a pseudo-terminal the tool's baud rate, PARODD and CSTOPB stay readable.
+TEST(LineFit, APseudoTerminalsFlagsTellTheToolsSettings) {
+    EXPECT_EQ(ptyLine(CS8 | PARODD, B115200, 8)->text(), "115200,O,8,1");
+    EXPECT_EQ(ptyLine(CS8 | CSTOPB, B19200, 8)->text(), "19200,N,8,2");
+    EXPECT_EQ(ptyLine(CS8, B9600, 7)->text(), "9600,E,7,1");
+    EXPECT_FALSE(ptyLine(CS8, B0, 8).has_value());
+}
+
 TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
     auto ok = parseSimOptions(
         {"sim", "--mode",    "ASCII",  "--address",     "12",        "--variant",
          "qrx", "--sensors", "32",     "--learn-delay", "500",       "--response-time",
          "0",   "--fault",   "drop=3", "--fault",       "late=2000", "--seed",
-         "9",   "--baud",    "19200",  "--link",        "/tmp/gw"});
+         "9",   "--baud",    "19200",  "--link",        "/tmp/gw",   "--parity",
+         "odd"});
     ASSERT_TRUE(std::holds_alternative<SimOptions>(ok));
     const SimOptions& o = std::get<SimOptions>(ok);
     EXPECT_EQ(o.mode, LineMode::Ascii);
@@ -188,6 +246,7 @@ TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
     EXPECT_EQ(o.faults.lateMs, 2000);
     EXPECT_EQ(o.seed, 9u);
     EXPECT_EQ(o.baud, 19200);
+    EXPECT_EQ(o.parity, 'O');
     EXPECT_EQ(o.link, "/tmp/gw");
 
     const QStringList bad[] = {
@@ -199,6 +258,7 @@ TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
         {"sim", "--fault", "boom"},
         {"sim", "--baud", "fast"},
         {"sim", "--variant", "qzx"},
+        {"sim", "--parity", "mark"},
         {"sim", "extra"},
         {"sim", "--nonsense"},
     };
