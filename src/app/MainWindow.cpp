@@ -15,6 +15,8 @@
 #include "sensors/DeviceFrame.h"
 #include "sensors/ScaleFrame.h"
 #include "sensors/SensorTablePanel.h"
+#include "traffic/TrafficRecorder.h"
+#include "traffic/TrafficWindow.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -50,6 +52,7 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
 
 MainWindow::~MainWindow() {
     delete historyWindow_; // before the history it shows
+    delete trafficWindow_; // before the recorder it shows
 }
 
 void MainWindow::makeTimers() {
@@ -120,6 +123,9 @@ void MainWindow::buildMenu() {
     actHistory_ = menuExtras_->addAction("Verlauf…");
     actHistory_->setObjectName("act_history");
     connect(actHistory_, &QAction::triggered, this, [this] { historyWindow().open(); });
+    actTraffic_ = menuExtras_->addAction("Datenverkehr…");
+    actTraffic_->setObjectName("act_traffic");
+    connect(actTraffic_, &QAction::triggered, this, [this] { trafficWindow().open(); });
     menuAbout_ = menuBar()->addAction("&Über");
     menuAbout_->setObjectName("MenüMain_1");
     menuHelp_ = menuBar()->addAction("&Hilfe");
@@ -199,6 +205,7 @@ bool MainWindow::LocaliseWindow(int windowNumber) {
 void MainWindow::applyEnglishCaptions() {
     menuExtras_->setTitle("&Tools");
     actHistory_->setText("History…");
+    actTraffic_->setText("Traffic…");
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
     device_->applyEnglish();
@@ -231,6 +238,14 @@ HistoryWindow& MainWindow::historyWindow() {
     if (!historyWindow_)
         historyWindow_ = new HistoryWindow(*history_, clock_, *this, messages_, this);
     return *historyWindow_;
+}
+
+TrafficWindow& MainWindow::trafficWindow() {
+    if (!trafficWindow_) {
+        traffic_ = std::make_unique<TrafficRecorder>(*link_, clock_);
+        trafficWindow_ = new TrafficWindow(*traffic_, clock_, *this, messages_, this);
+    }
+    return *trafficWindow_;
 }
 
 QString MainWindow::modbusAddressText() const {

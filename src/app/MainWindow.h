@@ -26,6 +26,8 @@ class SensorHistory;
 class SensorTablePanel;
 class SerialPort;
 class StatusWindow;
+class TrafficRecorder;
+class TrafficWindow;
 
 class MainWindow : public QMainWindow, public LinkWindow, public MainWindowAccess {
     Q_OBJECT
@@ -65,6 +67,9 @@ public:
     AboutWindow& aboutWindow();
     SensorHistory& history() { return *history_; }
     HistoryWindow& historyWindow(); // frmHistory, made on first use
+    // frmTraffic, made on first use together with the recorder: until then nothing is recorded.
+    TrafficWindow& trafficWindow();
+    TrafficRecorder* trafficRecorder() { return traffic_.get(); }
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
     QMenu* extrasMenu() const { return menuExtras_; }
 
@@ -106,5 +111,8 @@ private:
     std::unique_ptr<SensorHistory> history_; // records from the first decoded row on
     HistoryWindow* historyWindow_ = nullptr;
     QAction* actHistory_;
+    std::unique_ptr<TrafficRecorder> traffic_; // on the link from the first opening on
+    TrafficWindow* trafficWindow_ = nullptr;
+    QAction* actTraffic_;
     int shownTab_ = 0;
 };
