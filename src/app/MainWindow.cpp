@@ -19,6 +19,8 @@
 #include "sensors/DeviceFrame.h"
 #include "sensors/ScaleFrame.h"
 #include "sensors/SensorTablePanel.h"
+#include "traffic/TrafficRecorder.h"
+#include "traffic/TrafficWindow.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -61,6 +63,7 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
 MainWindow::~MainWindow() {
     delete historyWindow_; // before the history it shows
     delete scanWindow_;    // ends a scan underway while the context it uses is still there
+    delete trafficWindow_; // before the recorder it shows
 }
 
 void MainWindow::makeTimers() {
@@ -140,6 +143,9 @@ void MainWindow::buildMenu() {
     actFindGateway_ = menuExtras_->addAction("Gateway suchen…");
     actFindGateway_->setObjectName("act_find_gateway");
     connect(actFindGateway_, &QAction::triggered, this, [this] { scanWindow().open(); });
+    actTraffic_ = menuExtras_->addAction("Datenverkehr…");
+    actTraffic_->setObjectName("act_traffic");
+    connect(actTraffic_, &QAction::triggered, this, [this] { trafficWindow().open(); });
     menuAbout_ = menuBar()->addAction("&Über");
     menuAbout_->setObjectName("MenüMain_1");
     menuHelp_ = menuBar()->addAction("&Hilfe");
@@ -241,6 +247,7 @@ void MainWindow::applyEnglishCaptions() {
     actHistory_->setText("History…");
     actPorts_->setText("Ports…");
     actFindGateway_->setText("Find gateway…");
+    actTraffic_->setText("Traffic…");
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
     device_->applyEnglish();
@@ -279,6 +286,14 @@ ScanWindow& MainWindow::scanWindow() {
     if (!scanWindow_)
         scanWindow_ = new ScanWindow(*ctx_, *parameters_, port_, makePort_, this);
     return *scanWindow_;
+}
+
+TrafficWindow& MainWindow::trafficWindow() {
+    if (!trafficWindow_) {
+        traffic_ = std::make_unique<TrafficRecorder>(*link_, clock_);
+        trafficWindow_ = new TrafficWindow(*traffic_, clock_, *this, messages_, this);
+    }
+    return *trafficWindow_;
 }
 
 QString MainWindow::modbusAddressText() const {

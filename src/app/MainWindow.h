@@ -31,6 +31,8 @@ class SensorHistory;
 class SensorTablePanel;
 class SerialPort;
 class StatusWindow;
+class TrafficRecorder;
+class TrafficWindow;
 
 class MainWindow : public QMainWindow, public LinkWindow, public MainWindowAccess {
     Q_OBJECT
@@ -74,6 +76,9 @@ public:
     // Makes a second, closed port for a COM entry, as MSComm1 resolves it: the gateway scan's.
     using PortMaker = std::function<std::unique_ptr<SerialPort>(int commPort)>;
     void setPortMaker(PortMaker maker) { makePort_ = std::move(maker); }
+    // frmTraffic, made on first use together with the recorder: until then nothing is recorded.
+    TrafficWindow& trafficWindow();
+    TrafficRecorder* trafficRecorder() { return traffic_.get(); }
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
     QMenu* extrasMenu() const { return menuExtras_; }
     PortsWindow& portsWindow();
@@ -125,5 +130,8 @@ private:
     ScanWindow* scanWindow_ = nullptr;
     QAction* actFindGateway_;
     PortMaker makePort_;
+    std::unique_ptr<TrafficRecorder> traffic_; // on the link from the first opening on
+    TrafficWindow* trafficWindow_ = nullptr;
+    QAction* actTraffic_;
     int shownTab_ = 0;
 };

@@ -8,19 +8,6 @@
 #include <cmath>
 #include <limits>
 
-void RecordRing::push(const HistoryRecord& record) {
-    if (capacity_ == 0)
-        return;
-    if (items_.size() < capacity_) {
-        if (items_.size() == items_.capacity()) // grow to the bound, never past it
-            items_.reserve(std::min(capacity_, std::max<size_t>(64, 2 * items_.size())));
-        items_.push_back(record);
-        return;
-    }
-    items_[oldest_] = record; // the oldest goes
-    oldest_ = (oldest_ + 1) % capacity_;
-}
-
 ShownValues::ShownValues() = default;
 ShownValues::~ShownValues() = default;
 

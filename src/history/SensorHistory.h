@@ -5,6 +5,7 @@
 // the row's previous record (its time value changed). Nothing goes to disk here. No widgets.
 
 #include "app/ProgramSettings.h"
+#include "platform/BoundedRing.h"
 
 #include <QList>
 #include <QPointF>
@@ -33,23 +34,7 @@ struct HistoryRecord {
 static_assert(sizeof(HistoryRecord) <= 32, "a record takes at most 32 bytes");
 
 // The last `capacity` records of one row, oldest first.
-class RecordRing {
-public:
-    explicit RecordRing(size_t capacity)
-        : capacity_(capacity) {}
-    void push(const HistoryRecord& record);
-    size_t size() const { return items_.size(); }
-    bool empty() const { return items_.empty(); }
-    const HistoryRecord& operator[](size_t i) const {
-        return items_[(oldest_ + i) % items_.size()];
-    }
-    const HistoryRecord& last() const { return (*this)[items_.size() - 1]; }
-
-private:
-    size_t capacity_;
-    size_t oldest_ = 0;
-    std::vector<HistoryRecord> items_;
-};
+using RecordRing = BoundedRing<HistoryRecord>;
 
 // The scaled values as the table showed them, kept once per value set, data byte and raw byte
 // rather than in every record. The ranges change seldom: a value set holds until a shown text

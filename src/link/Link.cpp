@@ -201,6 +201,7 @@ void Link::drainUntilQuiet() {
     if (port_.InBufferCount() > 0) {
         const QByteArray late = port_.Input(); // whatever comes now answers an earlier request
         quietSinceMs_ = clock_.nowMs();
+        tap(LineEventKind::Received, late); // as from the collectors: every byte in is told once
         tap(LineEventKind::Drained, late);
         return;
     }

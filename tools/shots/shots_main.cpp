@@ -2,7 +2,7 @@
 // gateway, driven by the manual clock, grabbed with QWidget::grab() and saved as PNG.
 //   qrx-doc-shots <output folder>       (runs headless with QT_QPA_PLATFORM=offscreen)
 // Files: <name>-de.png and <name>-en.png for main, sender, settings, status-learn, status-read,
-// delete, alarm (the lower part of the main window), history, ports, scan.
+// delete, alarm (the lower part of the main window), history, ports, scan, traffic.
 
 #include "app/Localisation.h"
 #include "app/MainWindow.h"
@@ -18,6 +18,7 @@
 #include "scan/ScanWindow.h"
 #include "sensors/ScaleFrame.h"
 #include "sim/SimulatedGatewayPort.h"
+#include "traffic/TrafficWindow.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -46,8 +47,8 @@ constexpr int kPortsHeight = 540;
 
 class Session {
 public:
-    Session(const QString& language, int address) {
-        port_ = std::make_unique<SimulatedGatewayPort>(clock_, makeDemoModel());
+    Session(const QString& language, int address, FaultPlan faults = {}) {
+        port_ = std::make_unique<SimulatedGatewayPort>(clock_, makeDemoModel(), faults);
         applyStartValues(s_);
         const StoredSettingReader read = [language](const QString&, const QString& value) {
             if (value == "Language")
@@ -264,8 +265,35 @@ bool scanShot(const QString& language, const QString& file) {
     return save(&scan, file);
 }
 
+// The traffic window on a faulty line: RTU, every fifth answer with a wrong CRC and every
+// eleventh lost, while the table is read continuously.
+bool trafficShot(const QString& language, const QString& file) {
+    FaultPlan faults;
+    faults.corruptEvery = 5;
+    faults.dropEvery = 11;
+    Session session(language, 1, faults);
+    MainWindow& w = session.window();
+    if (auto* act = w.findChild<QAction*>("act_traffic"))
+        act->trigger();
+    session.pick(5, "RTU");
+    session.pick(6, "open");
+    // the pass goes on after each time-out; its end, not an idle line, tells that it is through
+    if (!session.advanceUntil([&] { return !session.settings().FirstReadPending; }, 60000))
+        return save(nullptr, file);
+    session.click(&w, "chk_read");
+    for (int s = 0; s < 20; ++s)
+        session.advance(1000);
+    TrafficWindow& traffic = w.trafficWindow();
+    traffic.resize(1000, 560);
+    session.advance(200); // the last batch
+    QPixmap shot = traffic.grab().scaledToWidth(kMaxWidth, Qt::SmoothTransformation);
+    std::printf("%s %dx%d\n", qPrintable(file), shot.width(), shot.height());
+    return shot.save(file, "PNG", 9);
+}
+
 // Connect, the single pass under the status window, the table, the sender tab, the sensor
-// settings window, the learn wait, the delete confirmation, the history and the alarm.
+// settings window, the learn wait, the delete confirmation, the history, the traffic and the
+// alarm.
 bool takeShots(const QString& language, const QString& dir) {
     const QString suffix = language == "1033" ? "-en.png" : "-de.png";
     auto path = [&](const char* name) { return dir + "/" + name + suffix; };
@@ -294,6 +322,7 @@ bool takeShots(const QString& language, const QString& dir) {
     }
     ok &= historyShot(language, path("history"));
     ok &= scanShot(language, path("scan"));
+    ok &= trafficShot(language, path("traffic"));
     {
         Session silent(language, 7); // nobody answers at address 7
         silent.pick(5, "ASCII");

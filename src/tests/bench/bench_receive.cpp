@@ -7,20 +7,11 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
 #include "support/ScriptedPort.h"
+#include "support/StubLinkWindow.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
-class BenchWindow : public LinkWindow {
-public:
-    QString modbusAddressText() const override { return "1"; }
-    void setAlarmCaption(const QString&) override {}
-    void setReceiveBoxText(const QString& text) override { box = text; }
-    QString receiveBoxText() const override { return box; }
-    SenderRowValues senderRowValues(int) const override { return {}; }
-    QString box;
-};
-
 void receiveBlock(benchmark::State& state, const char* mode) {
     ProgramSettings s;
     s.ModeText = mode;
@@ -30,7 +21,7 @@ void receiveBlock(benchmark::State& state, const char* mode) {
     auto t5 = clock.createTimer("Timer5", 1000);
     ScriptedPort port;
     port.open = true;
-    BenchWindow window;
+    StubLinkWindow window;
     RecordingMessageBoxes messages;
     Link link(s, clock, port, *t4, *t5, window, messages);
     uint32_t seen = 0;

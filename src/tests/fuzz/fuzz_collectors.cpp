@@ -1,10 +1,12 @@
 // Arbitrary byte streams from the line never crash, hang or read out of bounds in the collectors,
-// the dispatcher or an answer handler that reads through the accessor.
+// the dispatcher, an answer handler that reads through the accessor, or the traffic view's
+// description of every frame.
 
 #include "link/Link.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
 #include "support/ScriptedPort.h"
+#include "traffic/TrafficCsv.h"
 
 #include <QCoreApplication>
 
@@ -35,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     window.address = QString::number(data[1] % 4);
     RecordingMessageBoxes messages;
     Link link(s, clock, port, *t4, *t5, window, messages);
+    TrafficRecorder traffic(link, clock);
     volatile uint32_t sink = 0;
     for (int kind = 0; kind <= 14; ++kind)
         link.setAnswerHandler(kind, [&sink](const Answer& a) {
@@ -57,5 +60,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         clock.advance(50 * (1 + (control >> 6)));
         at += n;
     }
+    sink = sink + uint32_t(trafficCsv(traffic.records(), false).size());
     return 0;
 }

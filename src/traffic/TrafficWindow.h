@@ -1,0 +1,77 @@
+#pragma once
+// The traffic window frmTraffic (menu "Extras" -> "Datenverkehr…", modeless): one row per frame
+// on the line with its meaning and check result, the line statistics, Reset of the counters,
+// Pause (the counting goes on), Clear, the "problems only" filter, following the newest row, and
+// saving the rows as CSV. It only shows and forwards: the records are TrafficRecorder's.
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class Clock;
+class MainWindowAccess;
+class MessageBoxes;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTableView;
+class Timer;
+class TrafficModel;
+class TrafficRecorder;
+
+class TrafficWindow : public QWidget {
+    Q_OBJECT
+public:
+    // (caption, suggested file name, filter) -> the chosen path, empty when cancelled
+    using SavePathChooser = std::function<QString(const QString&, const QString&, const QString&)>;
+
+    // The table takes over new records at most every batchMs.
+    static constexpr int batchMs = 100;
+
+    TrafficWindow(TrafficRecorder& recorder, Clock& clock, MainWindowAccess& main,
+                  MessageBoxes& messages, QWidget* owner);
+    ~TrafficWindow() override;
+
+    // Shows the window (loading it) or brings it to the front.
+    void open();
+    // Runs at every showing: texts in the stored language, the rows and counters so far.
+    void Form_Load();
+    void setSavePathChooser(SavePathChooser chooser) { choosePath_ = std::move(chooser); }
+
+    // One batch: new rows into the table, the counters into lbl_counters.
+    void refresh();
+    void bt_reset_Click();
+    void bt_clear_Click();
+    void bt_save_csv_Click();
+    bool saveCsv(const QString& path);
+
+    TrafficModel& model() { return *model_; }
+    QTableView* table() const { return lst_traffic; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void buildLayout();
+    void applyTexts();
+    QString say(const char* german, const char* english) const;
+
+    TrafficRecorder& recorder_;
+    Clock& clock_;
+    MainWindowAccess& main_;
+    MessageBoxes& messages_;
+    std::unique_ptr<Timer> batch_;
+    SavePathChooser choosePath_;
+    bool english_ = false;
+
+    TrafficModel* model_;
+    QTableView* lst_traffic;
+    QLabel* lbl_counters;
+    QPushButton* bt_reset;
+    QCheckBox* chk_pause;
+    QPushButton* bt_clear;
+    QCheckBox* chk_problems;
+    QCheckBox* chk_follow;
+    QPushButton* bt_save_csv;
+};
