@@ -7,9 +7,8 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
-from simlib import SKIP, program, run_window, shown, value
+from simlib import SKIP, program, run_window, shown, value, wait_for_line, wait_for_path
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -21,26 +20,6 @@ except ImportError:
 if not shutil.which("socat"):
     print("socat is not installed")
     sys.exit(SKIP)
-
-
-def wait_for_path(path, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        if os.path.exists(path):
-            return
-        time.sleep(0.05)
-    raise AssertionError(path + " did not appear")
-
-
-def wait_for_line(proc, text, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        line = proc.stdout.readline()
-        if text in line:
-            return
-        if not line and proc.poll() is not None:
-            break
-    raise AssertionError("the slave did not start")
 
 
 def expected_sensor(row):

@@ -1,0 +1,93 @@
+"""qrx-cli against an independent Modbus slave: a pymodbus serial server on one end of a socat
+pseudo-terminal pair holds a known gateway image; qrx-cli on the other end, in RTU and ASCII, reads
+it with read --format json, which must equal that image exactly, then writes a sensor entry and a
+sender row, which the slave must then hold."""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+from simlib import SKIP, program, wait_for_line, wait_for_path
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+try:
+    import pymodbus_slave as slave
+except ImportError:
+    print("python3-pymodbus is not installed")
+    sys.exit(SKIP)
+if not shutil.which("socat"):
+    print("socat is not installed")
+    sys.exit(SKIP)
+
+CLI = program("qrx-cli")
+
+
+def expected_image():
+    """The slave's image as read --format json shows it."""
+    sensors = []
+    for row in range(32):
+        org, sid, data, t = slave.SENSORS.get(row, (0, 0, (0, 0, 0, 0), 0))
+        # registers 3..6 of a sensor slot hold data bytes 3..0
+        sensors.append({"row": row, "org": "%02X" % org, "id": "%08X" % sid,
+                        "data": list(reversed(data)), "time": t,
+                        "inverted": row in slave.INVERTED_ROWS})
+    senders = []
+    for row in range(8):
+        org, sid, data, status = slave.SENDERS.get(row, (0, 0, (0, 0, 0, 0), 0))
+        # registers 3..6 of a sender slot hold the sender tab's "Data-Byte 0".."Data-Byte 3"
+        senders.append({"row": row, "org": org, "id": "%08X" % sid, "data": list(data),
+                        "status": status})
+    return {"device": "QTX40", "response_time": 15, "sensors": sensors, "senders": senders}
+
+
+def cli(device, mode, *args):
+    done = subprocess.run([CLI, "--port", device, "--mode", mode, "--address", "9", *args],
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=120)
+    assert done.returncode == 0, "%s %s: exit %d\n%s" % (mode, args, done.returncode, done.stderr)
+    return done.stdout
+
+
+def session(mode):
+    work = tempfile.mkdtemp(prefix="qrx-cli-interop-")
+    a, b = os.path.join(work, "slave"), os.path.join(work, "tool")
+    socat = subprocess.Popen(["socat", "pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b],
+                             stderr=subprocess.DEVNULL)
+    server = None
+    try:
+        wait_for_path(a, 10)
+        wait_for_path(b, 10)
+        server = subprocess.Popen([sys.executable, os.path.join(HERE, "pymodbus_slave.py"), a,
+                                   mode, "9"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                  text=True)
+        wait_for_line(server, "listening", 20)
+        text = cli(b, mode, "read", "--format", "json")
+        assert text.count("\n") == 1, text
+        got = json.loads(text)
+        want = expected_image()
+        assert list(got) == list(want), list(got)
+        for key in ("device", "response_time"):
+            assert got[key] == want[key], (key, got[key])
+        for kind in ("sensors", "senders"):
+            for g, w in zip(got[kind], want[kind]):
+                assert list(g) == list(w) and g == w, "%s %s: %s, expected %s" % (mode, kind, g, w)
+            assert len(got[kind]) == len(want[kind])
+
+        cli(b, mode, "learn", "12", "01834C99", "07")
+        cli(b, mode, "sender", "2", "--org", "6", "--data", "9,0,0,1", "--status", "3")
+        got = json.loads(cli(b, mode, "read", "--format", "json"))
+        assert got["sensors"][12]["org"] == "07" and got["sensors"][12]["id"] == "01834C99", got
+        assert got["senders"][2]["data"] == [9, 0, 0, 1] and got["senders"][2]["status"] == 3, got
+        print(mode, "ok")
+    finally:
+        for p in (server, socat):
+            if p and p.poll() is None:
+                p.terminate()
+                p.wait(timeout=10)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+for m in ("rtu", "ascii"):
+    session(m)
