@@ -28,9 +28,34 @@ void setUpToolParser(QCommandLineParser& p) {
                             "COMMAND [...]");
 }
 
+// Each line of text broken at spaces to at most 79 characters.
+QString wrapped(const QString& text) {
+    QStringList out;
+    for (const QString& line : text.split('\n')) {
+        QString current;
+        for (const QString& word : line.split(' ')) {
+            if (!current.isEmpty() && current.size() + 1 + word.size() > 79) {
+                out << current;
+                current.clear();
+            }
+            current += (current.isEmpty() ? "" : " ") + word;
+        }
+        out << current;
+    }
+    return out.join('\n');
+}
+
 void setUpCommandParser(QCommandLineParser& p, const CliCommand& command) {
     p.addOption({{"h", "help"}, "Shows this help."});
     command.describe(p);
+    p.setApplicationDescription(wrapped(p.applicationDescription()));
+}
+
+// Qt's parser texts end with a full stop; ours go on after them.
+QString sentence(QString text) {
+    if (text.endsWith('.'))
+        text.chop(1);
+    return text;
 }
 
 // The "Options:" part of the parser's help: the option lines, without usage and arguments.
@@ -50,13 +75,16 @@ QString toolHelp() {
     QString commands;
     for (const CommandEntry& e : commandTable())
         commands += QString("  %1%2\n").arg(e.name.leftJustified(16), e.summary);
-    return "Usage: qrx-cli [line options] COMMAND [command options] [arguments]\n\n"
-           "Every operation of the QRX/QTX configuration tool from a shell: qrx-cli is the\n"
-           "Modbus master on one serial line, ASCII or RTU. Data go to standard output,\n"
-           "messages to standard error.\n\nLine options (before the command):\n" +
-           optionLines(p) + "\nCommands (qrx-cli COMMAND --help describes one):\n" + commands +
-           "\nExit status: 0 done; 1 the gateway did not answer, answered with an exception\n"
-           "or read back something else; 2 bad usage or a bad value, and nothing was sent.\n";
+    return "Usage: qrx-cli [line options] COMMAND [command options] [arguments]\n\n" +
+           wrapped("Every operation of the QRX/QTX configuration tool from a shell: qrx-cli is "
+                   "the Modbus master on one serial line, ASCII or RTU. Data go to standard "
+                   "output, messages to standard error.") +
+           "\n\nLine options (before the command):\n" + optionLines(p) +
+           "\nCommands (qrx-cli COMMAND --help describes one):\n" + commands + "\n" +
+           wrapped("Exit status: 0 done; 1 the gateway did not answer, answered with an "
+                   "exception or read back something else; 2 bad usage or a bad value, and "
+                   "nothing was sent.") +
+           "\n";
 }
 
 QString commandHelp(const CommandEntry& entry) {
@@ -67,9 +95,8 @@ QString commandHelp(const CommandEntry& entry) {
     const int lineEnd = text.indexOf('\n');
     const int rest = text.indexOf(" [options]");
     const QString usage = QString("Usage: qrx-cli [line options] %1").arg(entry.name);
-    if (rest >= 0 && rest < lineEnd)
-        return usage + text.mid(rest);
-    return usage + text.mid(lineEnd);
+    text = usage + text.mid(rest >= 0 && rest < lineEnd ? rest : lineEnd);
+    return text.replace(text.indexOf('\n'), 1, "\n\n");
 }
 
 CliTool::CliTool(Clock& clock, CliStreams& io, PortMaker makePort)
@@ -110,7 +137,7 @@ bool CliTool::parseCommand(const QStringList& args) {
     QCommandLineParser tool;
     setUpToolParser(tool);
     if (!tool.parse(args)) {
-        refuse(tool.errorText() + "; qrx-cli --help lists the options");
+        refuse(sentence(tool.errorText()) + "; qrx-cli --help lists the options");
         return false;
     }
     if (tool.isSet("help") || tool.isSet("version")) {
@@ -132,8 +159,11 @@ bool CliTool::parseCommand(const QStringList& args) {
     QCommandLineParser own;
     setUpCommandParser(own, *command_);
     if (!own.parse(QStringList{"qrx-cli " + entry->name} + rest.mid(1))) {
-        refuse(QString("%1: %2 (line options go before the command)")
-                   .arg(entry->name, own.errorText()));
+        const QStringList unknown = own.unknownOptionNames();
+        const bool lineOption = std::any_of(unknown.begin(), unknown.end(), isLineOption);
+        refuse(QString("%1: %2%3")
+                   .arg(entry->name, sentence(own.errorText()),
+                        lineOption ? "; line options go before the command" : ""));
         return false;
     }
     if (own.isSet("help")) {

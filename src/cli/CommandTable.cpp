@@ -7,7 +7,7 @@ const std::vector<CommandEntry>& commandTable() {
     static const std::vector<CommandEntry> table{
         {"identify", "Device type, module type register and response time.", makeIdentifyCommand},
         {"read", "The whole gateway: text, JSON or CSV.", makeReadCommand},
-        {"watch", "The learned sensor slots again and again, one line per slot and pass.",
+        {"watch", "Reads the sensor slots again and again: a line per learned slot.",
          makeWatchCommand},
         {"learn", "Learns a sensor in by its ID and ORG, and reads the slot back.",
          makeLearnCommand},

@@ -5,8 +5,9 @@
 #include <QCommandLineParser>
 #include <cmath>
 
-void addLineOptions(QCommandLineParser& p) {
-    p.addOptions({
+namespace {
+QList<QCommandLineOption> lineOptions() {
+    return {
         {"port",
          "COMn (resolved through the stored settings, as in the window), a device path such "
          "as /dev/ttyUSB0, or \"simulator\" for the built-in gateway. Default COM1.",
@@ -22,7 +23,19 @@ void addLineOptions(QCommandLineParser& p) {
          "ms"},
         {"retries", "Further attempts after a time-out, 0..10. Default 2.", "n", "2"},
         {"verbose", "Every frame on the line, decoded, on standard error."},
-    });
+    };
+}
+} // namespace
+
+void addLineOptions(QCommandLineParser& p) {
+    p.addOptions(lineOptions());
+}
+
+bool isLineOption(const QString& name) {
+    for (const QCommandLineOption& o : lineOptions())
+        if (o.names().contains(name))
+            return true;
+    return false;
 }
 
 namespace {

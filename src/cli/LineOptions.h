@@ -22,6 +22,8 @@ struct LineOptions {
 };
 
 void addLineOptions(QCommandLineParser& parser);
+// Whether a name (without dashes) is one of the line options.
+bool isLineOption(const QString& name);
 // The options' values; an error text for a bad value, or for a missing address when the
 // command needs one.
 std::variant<LineOptions, QString> takeLineOptions(const QCommandLineParser& parser,

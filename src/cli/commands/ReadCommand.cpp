@@ -15,10 +15,13 @@ public:
             "Reads the whole gateway: identification, response time, the 32 inversion flags, "
             "the 32 sensor slots and, on a transceiver, the 8 sender slots. Data bytes are the "
             "raw bytes 0..3, byte 0 first; time is the time value of the last telegram.\n"
-            "JSON: {\"device\":\"QTX40\",\"response_time\":20,\"sensors\":[{\"row\":0,"
-            "\"org\":\"05\",\"id\":\"0012A3F0\",\"data\":[48,0,0,0],\"time\":120,"
-            "\"inverted\":false}, ...],\"senders\":[{\"row\":0,\"org\":5,\"id\":\"FF800100\","
-            "\"data\":[0,0,0,0],\"status\":0}, ...]} (senders [] on a receiver).\n"
+            "JSON, one line:\n"
+            "{\"device\":\"QTX40\",\"response_time\":20,\"sensors\":[{\"row\":0,"
+            "\"org\":\"05\",\"id\":\"0012A3F0\",\n"
+            "\"data\":[48,0,0,0],\"time\":120,\"inverted\":false}, ... 32 rows],\n"
+            "\"senders\":[{\"row\":0,\"org\":5,\"id\":\"FF800100\",\"data\":[0,0,0,0],"
+            "\"status\":0},\n... 8 rows]}\n"
+            "with \"senders\":[] on a receiver.\n"
             "CSV: a header, then one line per slot.");
         p.addOption({"format", "text, json or csv. Default text.", "format", "text"});
     }
