@@ -105,11 +105,12 @@ CliTool::CliTool(Clock& clock, CliStreams& io, PortMaker makePort)
     , makePort_(std::move(makePort)) {}
 
 CliTool::~CliTool() {
-    if (line_ && tap_)
+    done_ = nullptr;
+    if (!line_)
+        return;
+    if (tap_)
         line_->link().removeObserver(tap_.get());
-    context_.reset();
-    client_.reset();
-    line_.reset(); // releases the line and closes the port
+    line_->close(); // a request underway is cancelled while its client and command still listen
 }
 
 void CliTool::end(int exitCode) {

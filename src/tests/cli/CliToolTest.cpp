@@ -191,6 +191,16 @@ TEST_P(Cli, WatchPrintsLearnedSlotsPerPassUntilCountOrCtrlC) {
     EXPECT_GT(rows.size(), 1);
 }
 
+TEST_P(Cli, AToolEndedMidReadLetsGoOfTheLine) {
+    auto rig = std::make_unique<CliRig>();
+    rig->tool.start(QStringList{"qrx-cli"} + line() + QStringList{"read"}, {});
+    rig->clock.advance(500);
+    ASSERT_FALSE(rig->tool.finished());
+    const size_t sent = rig->port->requestLog().size();
+    rig.reset(); // the request underway is cancelled while its client still listens
+    EXPECT_GT(sent, 2u);
+}
+
 TEST_P(Cli, LearnButtonWaitsForTheSensorAndSwitchesLearnModeOffWhenNoneComes) {
     CliRig rig; // the simulated sensor presses its button 3 s after learn mode is on
     EXPECT_EQ(rig.run(line() + QStringList{"learn-button", "7"}), 0) << rig.io.err.toStdString();
