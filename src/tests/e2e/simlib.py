@@ -96,26 +96,6 @@ class GatewaySim:
                 self.proc.kill()
 
 
-def wait_for_path(path, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        if os.path.exists(path):
-            return
-        time.sleep(0.05)
-    raise AssertionError(path + " did not appear")
-
-
-def wait_for_line(proc, text, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        line = proc.stdout.readline()
-        if text in line:
-            return
-        if not line and proc.poll() is not None:
-            break
-    raise AssertionError("the slave did not start")
-
-
 def run_window(device, mode, address, timeout_ms=180000):
     """Runs the tool's main window on device through one table pass; returns (exit code, lines)."""
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")

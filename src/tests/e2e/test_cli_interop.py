@@ -3,24 +3,10 @@ pseudo-terminal pair holds a known gateway image; qrx-cli on the other end, in R
 it with read --format json, which must equal that image exactly, then writes a sensor entry and a
 sender row, which the slave must then hold."""
 import json
-import os
-import shutil
 import subprocess
-import sys
-import tempfile
 
-from simlib import SKIP, program, wait_for_line, wait_for_path
-
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-try:
-    import pymodbus_slave as slave
-except ImportError:
-    print("python3-pymodbus is not installed")
-    sys.exit(SKIP)
-if not shutil.which("socat"):
-    print("socat is not installed")
-    sys.exit(SKIP)
+from simlib import program
+from slave_line import SlaveLine, slave
 
 CLI = program("qrx-cli")
 
@@ -51,19 +37,9 @@ def cli(device, mode, *args):
 
 
 def session(mode):
-    work = tempfile.mkdtemp(prefix="qrx-cli-interop-")
-    a, b = os.path.join(work, "slave"), os.path.join(work, "tool")
-    socat = subprocess.Popen(["socat", "pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b],
-                             stderr=subprocess.DEVNULL)
-    server = None
-    try:
-        wait_for_path(a, 10)
-        wait_for_path(b, 10)
-        server = subprocess.Popen([sys.executable, os.path.join(HERE, "pymodbus_slave.py"), a,
-                                   mode, "9"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                                  text=True)
-        wait_for_line(server, "listening", 20)
-        text = cli(b, mode, "read", "--format", "json")
+    with SlaveLine(mode, 9) as line:
+        line.restart()
+        text = cli(line.tool, mode, "read", "--format", "json")
         assert text.count("\n") == 1, text
         got = json.loads(text)
         want = expected_image()
@@ -75,18 +51,12 @@ def session(mode):
                 assert list(g) == list(w) and g == w, "%s %s: %s, expected %s" % (mode, kind, g, w)
             assert len(got[kind]) == len(want[kind])
 
-        cli(b, mode, "learn", "12", "01834C99", "07")
-        cli(b, mode, "sender", "2", "--org", "6", "--data", "9,0,0,1", "--status", "3")
-        got = json.loads(cli(b, mode, "read", "--format", "json"))
+        cli(line.tool, mode, "learn", "12", "01834C99", "07")
+        cli(line.tool, mode, "sender", "2", "--org", "6", "--data", "9,0,0,1", "--status", "3")
+        got = json.loads(cli(line.tool, mode, "read", "--format", "json"))
         assert got["sensors"][12]["org"] == "07" and got["sensors"][12]["id"] == "01834C99", got
         assert got["senders"][2]["data"] == [9, 0, 0, 1] and got["senders"][2]["status"] == 3, got
         print(mode, "ok")
-    finally:
-        for p in (server, socat):
-            if p and p.poll() is None:
-                p.terminate()
-                p.wait(timeout=10)
-        shutil.rmtree(work, ignore_errors=True)
 
 
 for m in ("rtu", "ascii"):
