@@ -39,7 +39,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 gateway: it shows the learned radio sensors, learns sensors in and deletes them, sets the \
 inversion of data byte 1 and the minimal response time, and on the transceiver writes and \
 transmits the sender telegrams; it keeps a history of the sensor values with a trend chart and \
-CSV export. qrx-gateway-sim simulates the gateway on a pseudo-terminal. \
+CSV export. qrx-cli does every operation from a shell, with output for scripts. \
+qrx-gateway-sim simulates the gateway on a pseudo-terminal. \
 With German and English help documents.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Korvalund QRX tools <qrx-tools@korvalund.example>")

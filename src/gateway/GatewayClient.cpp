@@ -85,14 +85,19 @@ void GatewayClient::identify(OperationDone done) {
 void GatewayClient::readAll(std::function<void(int, int)> progress, OperationDone done) {
     OperationDone whole = std::move(done);
     identify([this, progress, whole](const std::optional<StepFailure>& failure) {
-        begin(whole);
         if (failure) {
+            begin(whole);
             finish(failure);
             return;
         }
-        image.senders.assign(image.transceiver() ? kGatewaySenderSlots : 0, SenderSlot{});
-        readNext(0, progress);
+        readTables(progress, whole);
     });
+}
+
+void GatewayClient::readTables(std::function<void(int, int)> progress, OperationDone done) {
+    begin(std::move(done));
+    image.senders.assign(image.transceiver() ? kGatewaySenderSlots : 0, SenderSlot{});
+    readNext(0, progress);
 }
 
 // Steps after the identification: 0 the inversion flags, 1..32 the sensor slots, 33..40 the

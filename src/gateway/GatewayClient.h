@@ -37,6 +37,9 @@ public:
     // Identification, response time, inversion flags, the 32 sensor slots and, on the
     // transceiver, the 8 sender slots: 35 or 43 requests. progress(done, total) after each.
     void readAll(std::function<void(int, int)> progress, OperationDone done);
+    // The rest of the whole read, after identify(): the inversion flags, the sensor slots and
+    // the sender slots of the transceiver (41 or 33 requests). progress counts as for readAll.
+    void readTables(std::function<void(int, int)> progress, OperationDone done);
     void readSensorSlot(int row, OperationDone done); // into image.sensors[row]
     void readSenderSlot(int row, OperationDone done); // into image.senders[row]
 

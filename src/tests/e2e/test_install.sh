@@ -15,13 +15,13 @@ rm -f "$stage.log"
 prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
 root=$stage$prefix
 docs=$prefix/share/qrx-qtx-rs485-modbus/Doc
-programs=(qrx-config)
+programs=(qrx-config qrx-cli)
 [ -x "$build/qrx-gateway-sim" ] && programs+=(qrx-gateway-sim) # where the simulator is built
 for p in "${programs[@]}"; do
     [ -x "$root/bin/$p" ] || fail "$root/bin/$p is not installed as a program"
 done
 for f in "$stage$docs/QRX-QTX-RS485_MODBUS.pdf" "$stage$docs/QRX-QTX-RS485_MODBUS_engl.pdf" \
-         "$root/share/applications/qrx-config.desktop" \
+         "$root/share/applications/qrx-config.desktop" "$root/share/man/man1/qrx-cli.1" \
          "$root/share/icons/hicolor/scalable/apps/qrx-config.svg"; do
     [ -s "$f" ] || fail "$f is not installed"
 done
@@ -42,6 +42,12 @@ sed 's/"Language"="1031"/"Language"="1033"/' "$stage$settings" > "$stage/english
 help=$(QRX_SETTINGS_FILE=$stage/english.reg "$root/bin/qrx-config" --print-help-path)
 [ "$help" = "$docs/QRX-QTX-RS485_MODBUS_engl.pdf" ] || fail "English help path $help"
 [ -s "$stage$help" ] || fail "the English help path $help names no installed file"
+
+# The installed command-line tool runs without a display and knows its commands.
+usage=$("$root/bin/qrx-cli" --help) || fail "qrx-cli --help failed"
+grep -q '^  read ' <<<"$usage" || fail "qrx-cli --help lists no read command"
+rc=0; "$root/bin/qrx-cli" --port simulator identify 2>/dev/null || rc=$?
+[ "$rc" -eq 2 ] || fail "qrx-cli without --address: exit $rc, not 2"
 
 # The desktop entry starts the installed program and names the installed icon.
 desktop=$root/share/applications/qrx-config.desktop

@@ -2,45 +2,10 @@
 socat pseudo-terminal pair holds a known gateway image. On the other end, through the device
 adapter, in ASCII and RTU: the link sends every request kind and collects the answers, then the
 tool's main window reads the whole table. Every value must be the slave's."""
-import os
-import shutil
 import subprocess
-import sys
-import tempfile
-import time
 
-from simlib import SKIP, crc16, program, run_window, shown, value
-
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-try:
-    import pymodbus_slave as slave
-except ImportError:
-    print("python3-pymodbus is not installed")
-    sys.exit(SKIP)
-if not shutil.which("socat"):
-    print("socat is not installed")
-    sys.exit(SKIP)
-
-
-def wait_for_path(path, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        if os.path.exists(path):
-            return
-        time.sleep(0.05)
-    raise AssertionError(path + " did not appear")
-
-
-def wait_for_line(proc, text, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        line = proc.stdout.readline()
-        if text in line:
-            return
-        if not line and proc.poll() is not None:
-            break
-    raise AssertionError("the slave did not start")
+from simlib import crc16, program, run_window, shown, value
+from slave_line import SlaveLine, slave
 
 
 def expected_sensor(row):
@@ -117,32 +82,12 @@ def run_link(device, mode):
 
 
 def session(mode):
-    work = tempfile.mkdtemp(prefix="qrx-interop-")
-    a, b = os.path.join(work, "slave"), os.path.join(work, "tool")
-    socat = subprocess.Popen(["socat", "pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b],
-                             stderr=subprocess.DEVNULL)
-    servers = []
-
-    def start_slave():
-        # a fresh slave for each part: its image is known, and its ASCII framer stops answering
-        # after one malformed frame
-        for s in servers:
-            s.terminate()
-            s.wait(timeout=10)
-        server = subprocess.Popen([sys.executable, os.path.join(HERE, "pymodbus_slave.py"), a,
-                                   mode.lower(), "9"], stdout=subprocess.PIPE,
-                                  stderr=subprocess.DEVNULL, text=True)
-        servers[:] = [server]
-        wait_for_line(server, "listening", 20)
-
-    try:
-        wait_for_path(a, 10)
-        wait_for_path(b, 10)
-        start_slave()
-        check_link_script(mode, run_link(b, mode))
+    with SlaveLine(mode, 9) as line:
+        line.restart()
+        check_link_script(mode, run_link(line.tool, mode))
         print(mode, "every request kind ok")
-        start_slave()
-        rc, lines = run_window(b, mode, 9)
+        line.restart()
+        rc, lines = run_window(line.tool, mode, 9)
         out = "\n".join(lines)
         assert rc == 0, "the pass did not end:\n" + out
         assert value(lines, "devType") == "QTX40", out
@@ -156,12 +101,6 @@ def session(mode):
         for row in range(8):
             assert senders[row] == expected_sender(row), "sender %d: %s" % (row, senders[row])
         print(mode, "ok,", value(lines, "pass"))
-    finally:
-        for p in servers + [socat]:
-            if p and p.poll() is None:
-                p.terminate()
-                p.wait(timeout=10)
-        shutil.rmtree(work, ignore_errors=True)
 
 
 for m in ("RTU", "ASCII"):

@@ -30,7 +30,7 @@ done
 prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 docs=.$prefix/share/qrx-qtx-rs485-modbus/Doc
-programs=(".$prefix/bin/qrx-config")
+programs=(".$prefix/bin/qrx-config" ".$prefix/bin/qrx-cli" ".$prefix/share/man/man1/qrx-cli.1")
 [ -x "$build/qrx-gateway-sim" ] && programs+=(".$prefix/bin/qrx-gateway-sim")
 for f in "${programs[@]}" "$docs/QRX-QTX-RS485_MODBUS.pdf" "$docs/QRX-QTX-RS485_MODBUS_engl.pdf" \
          ".$prefix/share/applications/qrx-config.desktop" \
@@ -48,4 +48,7 @@ dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles | grep -qxF "$settings" ||
     fail "the settings file is not a conffile"
 help=$(QRX_SETTINGS_FILE=$out/root$settings "$out/root$prefix/bin/qrx-config" --print-help-path)
 [ -s "$out/root$help" ] || fail "the packaged settings lead to $help, which the package lacks"
+identified=$("$out/root$prefix/bin/qrx-cli" --port simulator --address 1 identify) ||
+    fail "the packaged qrx-cli failed against the built-in gateway"
+grep -qx 'device QTX40' <<<"$identified" || fail "the packaged qrx-cli identified: $identified"
 echo "ok: $(basename "$deb"), Depends: $depends"

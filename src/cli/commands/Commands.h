@@ -1,0 +1,17 @@
+#pragma once
+// The commands of qrx-cli, one file each; CommandTable.cpp lists them.
+
+#include <memory>
+
+class CliCommand;
+
+std::unique_ptr<CliCommand> makeIdentifyCommand();
+std::unique_ptr<CliCommand> makeReadCommand();
+std::unique_ptr<CliCommand> makeWatchCommand();
+std::unique_ptr<CliCommand> makeLearnCommand();
+std::unique_ptr<CliCommand> makeLearnButtonCommand();
+std::unique_ptr<CliCommand> makeDeleteCommand();
+std::unique_ptr<CliCommand> makeInvertCommand();
+std::unique_ptr<CliCommand> makeResponseTimeCommand();
+std::unique_ptr<CliCommand> makeSenderCommand();
+std::unique_ptr<CliCommand> makeTransmitCommand();

@@ -1,0 +1,45 @@
+// qrx-cli invert ROW on|off: the gateway's inversion of data byte 1 of a sensor row, written and
+// read back.
+
+#include "cli/CliArguments.h"
+#include "cli/CliCommand.h"
+#include "cli/commands/Commands.h"
+
+#include <QCommandLineParser>
+
+namespace {
+class InvertCommand : public CliCommand {
+public:
+    void describe(QCommandLineParser& p) const override {
+        p.setApplicationDescription("Switches the gateway's inversion of data byte 1 of a sensor "
+                                    "row on or off and reads the flag back.");
+        p.addPositionalArgument("ROW", "Sensor row 0..31.");
+        p.addPositionalArgument("on|off", "Inverted (on) or not (off).");
+    }
+    std::optional<QString> take(const QCommandLineParser& p) override {
+        QString error;
+        const auto args = arguments(p, "invert", "ROW on|off", error);
+        if (!args)
+            return error;
+        const auto row = sensorRowArgument((*args)[0], error);
+        if (!row)
+            return error;
+        const QString value = (*args)[1].toLower();
+        if (value != "on" && value != "off")
+            return QString("invert takes on or off, not \"%1\"").arg((*args)[1]);
+        row_ = *row, on_ = value == "on";
+        return std::nullopt;
+    }
+    void run(CommandContext& c) override {
+        c.client.setInversion(row_, on_, [&c](const auto& f) { c.finishAfter(f); });
+    }
+
+private:
+    int row_ = 0;
+    bool on_ = false;
+};
+} // namespace
+
+std::unique_ptr<CliCommand> makeInvertCommand() {
+    return std::make_unique<InvertCommand>();
+}

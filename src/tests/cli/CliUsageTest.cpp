@@ -1,0 +1,102 @@
+// qrx-cli's usage: bad usage ends with 2 before the port is opened, help for the tool and every
+// command, and the JSON and CSV of read to the letter.
+
+#include "cli/ImageFormats.h"
+#include "support/CliRig.h"
+
+#include <gtest/gtest.h>
+
+TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
+    const QStringList line{"--port", "simulator", "--address", "1"};
+    const QStringList cases[] = {
+        {},
+        {"--port", "simulator", "identify"}, // no address
+        {"--address", "0", "identify"},
+        {"--address", "248", "identify"},
+        {"--address", "1x", "identify"},
+        {"--address", "1", "--mode", "binary", "identify"},
+        {"--address", "1", "--baud", "14400", "identify"},
+        {"--address", "1", "--parity", "mark", "identify"},
+        {"--address", "1", "--timeout", "0", "identify"},
+        {"--address", "1", "--retries", "-1", "identify"},
+        {"--address", "1", "--colour", "identify"},
+        line + QStringList{"frobnicate"},
+        line + QStringList{"identify", "now"},
+        {"read", "--address", "1"}, // line options go before the command
+        line + QStringList{"read", "--format", "xml"},
+        line + QStringList{"watch", "--count", "0"},
+        line + QStringList{"watch", "--format", "text"},
+        line + QStringList{"learn", "32", "00000001", "05"},
+        line + QStringList{"learn", "1", "0000001", "05"},
+        line + QStringList{"learn", "1", "0000000G", "05"},
+        line + QStringList{"learn", "1", "00000001", "08"},
+        line + QStringList{"learn", "1", "00000001"},
+        line + QStringList{"learn-button", "-1"},
+        line + QStringList{"learn-button", "1", "--wait", "0"},
+        line + QStringList{"delete"},
+        line + QStringList{"delete", "1", "2"},
+        line + QStringList{"invert", "1", "yes"},
+        line + QStringList{"response-time", "4"},
+        line + QStringList{"response-time", "65536"},
+        line + QStringList{"sender", "8", "--org", "5", "--data", "1,2,3,4", "--status", "0"},
+        line + QStringList{"sender", "1", "--org", "4", "--data", "1,2,3,4", "--status", "0"},
+        line + QStringList{"sender", "1", "--org", "5", "--data", "1,2,3", "--status", "0"},
+        line + QStringList{"sender", "1", "--org", "5", "--data", "1,2,3,256", "--status", "0"},
+        line + QStringList{"sender", "1", "--org", "5", "--data", "1,2,3,4"},
+        line + QStringList{"transmit", "8"},
+    };
+    for (const QStringList& args : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        CliRig rig;
+        EXPECT_EQ(rig.run(args), 2);
+        EXPECT_EQ(rig.port, nullptr) << "the port was not even opened";
+        EXPECT_TRUE(rig.io.err.startsWith("qrx-cli: ")) << rig.io.err.toStdString();
+        EXPECT_EQ(rig.io.err.count('\n'), 1);
+        EXPECT_EQ(rig.io.out, "");
+    }
+}
+
+TEST(CliUsage, HelpDescribesTheToolAndEveryCommand) {
+    CliRig tool;
+    EXPECT_EQ(tool.run({"--help"}), 0);
+    for (const CommandEntry& e : commandTable()) {
+        EXPECT_TRUE(tool.io.out.contains("\n  " + e.name + " ")) << e.name.toStdString();
+        CliRig one;
+        EXPECT_EQ(one.run({e.name, "--help"}), 0) << "without --address";
+        EXPECT_TRUE(one.io.out.startsWith("Usage: qrx-cli [line options] " + e.name + " [options]"))
+            << one.io.out.toStdString();
+        EXPECT_EQ(one.port, nullptr);
+    }
+    for (const char* option : {"--port", "--mode", "--baud", "--parity", "--address", "--timeout",
+                               "--retries", "--verbose"})
+        EXPECT_TRUE(tool.io.out.contains(option)) << option;
+}
+
+TEST(CliUsage, ReadFormatsAreTheDocumentedOnes) {
+    GatewayImage g;
+    g.moduleType = 0x0041;
+    g.responseTimeMs = 20;
+    g.sensors[0] = SensorSlot{0x05, 0x0012A3F0, {48, 0, 0, 0}, 120, false};
+    g.sensors[31] = SensorSlot{0x07, 0xFFFFFFFE, {1, 2, 3, 255}, 65535, true};
+    g.senders.assign(8, SenderSlot{});
+    g.senders[0] = SenderSlot{5, 0xFF800100, {0, 0, 0, 0}, 0};
+    // the "LEARN - KP12" template: the sender tab's "Data-Byte 0" (135) is register 3 of the
+    // slot, which a sensor slot would call data byte 3
+    g.senders[7] = SenderSlot{7, 0xFF800107, {8, 40, 2, 135}, 48};
+    const QString json = imageJson(g);
+    EXPECT_TRUE(json.startsWith(
+        R"({"device":"QTX40","response_time":20,"sensors":[{"row":0,"org":"05","id":"0012A3F0",)"
+        R"("data":[48,0,0,0],"time":120,"inverted":false},{"row":1,"org":"00","id":"00000000",)"));
+    EXPECT_TRUE(json.contains(
+        R"({"row":31,"org":"07","id":"FFFFFFFE","data":[1,2,3,255],"time":65535,"inverted":true}],)"
+        R"("senders":[{"row":0,"org":5,"id":"FF800100","data":[0,0,0,0],"status":0},)"));
+    EXPECT_TRUE(
+        json.endsWith(R"({"row":7,"org":7,"id":"FF800107","data":[135,2,40,8],"status":48}]})"
+                      "\n"));
+    EXPECT_EQ(json.count('\n'), 1);
+
+    const QStringList csv = imageCsv(g).split('\n');
+    EXPECT_EQ(csv[1], "sensor,0,05,0012A3F0,48,0,0,0,120,false,");
+    EXPECT_EQ(csv[32], "sensor,31,07,FFFFFFFE,1,2,3,255,65535,true,");
+    EXPECT_EQ(csv[40], "sender,7,7,FF800107,135,2,40,8,,,48");
+}
