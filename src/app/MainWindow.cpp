@@ -2,6 +2,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/ParameterFrame.h"
+#include "backup/BackupMenu.h"
 #include "history/HistoryWindow.h"
 #include "history/SensorHistory.h"
 #include "learn/LearnPanel.h"
@@ -153,6 +154,9 @@ void MainWindow::wirePanels() {
     learn_->attach(ctx);
     link_->setLineClaimHandler([this](bool claimed) { lineClaimed(claimed); });
     status_->attach(ctx);
+    backup_ = std::make_unique<BackupMenu>(
+        ctx, [this] { return settings_.PortIsOpen && parameters_->connectedBox()->isChecked(); },
+        menuExtras_, this);
 }
 
 void MainWindow::lineClaimed(bool claimed) {
@@ -199,6 +203,7 @@ bool MainWindow::LocaliseWindow(int windowNumber) {
 void MainWindow::applyEnglishCaptions() {
     menuExtras_->setTitle("&Tools");
     actHistory_->setText("History…");
+    backup_->applyEnglish();
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
     device_->applyEnglish();

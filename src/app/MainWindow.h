@@ -10,6 +10,7 @@
 #include <memory>
 
 class AboutWindow;
+class BackupMenu;
 class DeviceFrame;
 class DocumentOpener;
 class HistoryWindow;
@@ -64,7 +65,8 @@ public:
     DeviceFrame& deviceFrame() { return *device_; }
     AboutWindow& aboutWindow();
     SensorHistory& history() { return *history_; }
-    HistoryWindow& historyWindow(); // frmHistory, made on first use
+    HistoryWindow& historyWindow();               // frmHistory, made on first use
+    BackupMenu& backupMenu() { return *backup_; } // save and restore of the configuration
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
     QMenu* extrasMenu() const { return menuExtras_; }
 
@@ -107,4 +109,5 @@ private:
     HistoryWindow* historyWindow_ = nullptr;
     QAction* actHistory_;
     int shownTab_ = 0;
+    std::unique_ptr<BackupMenu> backup_; // last: its windows go before the link
 };

@@ -28,13 +28,17 @@ struct WindowSession {
     std::unique_ptr<MainWindow> w;
 
     // The gateway is prepared by the caller (sensors learned, sender rows filled) before the
-    // window exists.
-    explicit WindowSession(std::unique_ptr<GatewayModel> m, FaultPlan faults = {}) {
+    // window exists. language: the stored "Language" ("1033" English; German otherwise).
+    explicit WindowSession(std::unique_ptr<GatewayModel> m, FaultPlan faults = {},
+                           QString language = {}) {
         model = m.get();
         port = std::make_unique<SimulatedGatewayPort>(clock, std::move(m), faults);
         applyStartValues(s);
         w = std::make_unique<MainWindow>(
-            s, clock, *port, messages, [](const QString&, const QString&) { return QString(); },
+            s, clock, *port, messages,
+            [language](const QString&, const QString& value) {
+                return value == "Language" ? language : QString();
+            },
             opener);
         runStartRoutine(s, *w, *port);
     }
