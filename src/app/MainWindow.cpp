@@ -2,6 +2,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/ParameterFrame.h"
+#include "backup/BackupMenu.h"
 #include "history/HistoryWindow.h"
 #include "history/SensorHistory.h"
 #include "learn/LearnPanel.h"
@@ -183,6 +184,9 @@ void MainWindow::wirePanels() {
         ports_->refreshDevices();
         showPortDevices();
     });
+    backup_ = std::make_unique<BackupMenu>(
+        ctx, [this] { return settings_.PortIsOpen && parameters_->connectedBox()->isChecked(); },
+        menuExtras_, this);
 }
 
 void MainWindow::lineClaimed(bool claimed) {
@@ -248,6 +252,7 @@ void MainWindow::applyEnglishCaptions() {
     actPorts_->setText("Ports…");
     actFindGateway_->setText("Find gateway…");
     actTraffic_->setText("Traffic…");
+    backup_->applyEnglish();
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
     device_->applyEnglish();

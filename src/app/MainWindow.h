@@ -12,6 +12,7 @@
 
 class AboutWindow;
 class DeviceEnumerator;
+class BackupMenu;
 class DeviceFrame;
 class DocumentOpener;
 class HistoryWindow;
@@ -79,6 +80,7 @@ public:
     // frmTraffic, made on first use together with the recorder: until then nothing is recorded.
     TrafficWindow& trafficWindow();
     TrafficRecorder* trafficRecorder() { return traffic_.get(); }
+    BackupMenu& backupMenu() { return *backup_; } // save and restore of the configuration
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
     QMenu* extrasMenu() const { return menuExtras_; }
     PortsWindow& portsWindow();
@@ -134,4 +136,5 @@ private:
     TrafficWindow* trafficWindow_ = nullptr;
     QAction* actTraffic_;
     int shownTab_ = 0;
+    std::unique_ptr<BackupMenu> backup_; // last: its windows go before the link
 };

@@ -53,14 +53,14 @@ void GatewayClient::cancel() {
     if (link_.exchangeRunning())
         link_.cancelExchange(); // the exchange's done finishes the operation
     else if (done_)
-        finish(StepFailure{"", "cancelled"});
+        finish(StepFailure{"", "cancelled", ExchangeOutcome::Cancelled});
 }
 
 void GatewayClient::ask(const QString& step, const QByteArray& request, Take take,
                         std::function<void()> then) {
     link_.exchange(request, options_, [this, step, take, then](const ExchangeResult& r) {
         if (!r.ok()) {
-            finish(StepFailure{step, describeOutcome(r)});
+            finish(StepFailure{step, describeOutcome(r), r.outcome});
             return;
         }
         QString why;

@@ -17,7 +17,13 @@ class Link;
 struct StepFailure {
     QString step;
     QString reason;
+    // How the step's exchange ended: Answered when the answer itself was wrong.
+    ExchangeOutcome outcome = ExchangeOutcome::Answered;
     QString text() const { return step + ": " + reason; }
+    // The gateway answered the step (if wrongly): the line still works.
+    bool answered() const {
+        return outcome == ExchangeOutcome::Answered || outcome == ExchangeOutcome::Exception;
+    }
 };
 using OperationDone = std::function<void(const std::optional<StepFailure>& failure)>;
 

@@ -2,11 +2,16 @@
 // gateway, driven by the manual clock, grabbed with QWidget::grab() and saved as PNG.
 //   qrx-doc-shots <output folder>       (runs headless with QT_QPA_PLATFORM=offscreen)
 // Files: <name>-de.png and <name>-en.png for main, sender, settings, status-learn, status-read,
-// delete, alarm (the lower part of the main window), history, ports, scan, traffic.
+// delete, alarm (the lower part of the main window), history, ports, scan, traffic, restore (the
+// preview).
 
 #include "app/Localisation.h"
 #include "app/MainWindow.h"
 #include "app/StartRoutine.h"
+#include "backup/BackupMenu.h"
+#include "backup/ConfigFile.h"
+#include "backup/RestoreWindow.h"
+#include "backup/SaveWindow.h"
 #include "history/HistoryWindow.h"
 #include "learn/LearnPanel.h"
 #include "learn/StatusWindow.h"
@@ -73,6 +78,7 @@ public:
     MainWindow& window() { return *w_; }
     ManualClock& clock() { return clock_; }
     ProgramSettings& settings() { return s_; }
+    GatewayModel& model() { return port_->model(); }
 
     void pick(int list, const QString& text) {
         auto* l = w_->findChild<QComboBox*>(QString("Combo_Port_%1").arg(list));
@@ -291,9 +297,65 @@ bool trafficShot(const QString& language, const QString& file) {
     return shot.save(file, "PNG", 9);
 }
 
+// The restore preview: the demo gateway saved with the technician's labels, then changed as
+// in the field (row 5's sensor replaced, row 2 no longer inverted, row 9 lost, a sensor learned
+// into row 12, a sender row changed), and the file read back against it; row 12 stays unticked.
+bool restoreShot(const QString& language, const QString& file) {
+    Session session(language, 1);
+    MainWindow& w = session.window();
+    if (!connected(session) || !passEnded(session))
+        return save(nullptr, file);
+    QDir dir(QDir::temp().filePath("qrx-doc-shots")); // a short path for the picture
+    dir.mkpath(".");
+    ScriptedFileDialogs dialogs;
+    dialogs.path = dir.filePath("QTX40-2026-12-01.qrxcfg");
+    w.backupMenu().setFileDialogs(dialogs);
+    if (auto* act = w.findChild<QAction*>("act_backup"))
+        act->trigger();
+    session.advanceUntil([&] { return !w.backupMenu().saveWindow().running(); });
+    w.backupMenu().saveWindow().close();
+    ConfigLoad load = readConfigFile(dialogs.path);
+    if (!load.config)
+        return save(nullptr, file);
+    const bool english = language == "1033";
+    const char* labels[][2] = {{"Taster Eingang", "Rocker switch, entrance"},
+                               {"Fensterkontakt Büro 1", "Window contact, office 1"},
+                               {"Kühlraum 2 Temperatur", "Temperature, cold room 2"},
+                               {nullptr, nullptr},
+                               {nullptr, nullptr},
+                               {"Kühlraum 2 Feuchte", "Humidity, cold room 2"}};
+    for (int row = 0; row < 6; ++row)
+        if (labels[row][english])
+            load.config->sensors[row].label = QString::fromUtf8(labels[row][english]);
+    load.config->sensors[2].inverted = true;
+    writeConfigFile(dialogs.path, *load.config);
+    GatewayModel& m = session.model();
+    m.learnSensor(5, 0x07, 0x01836E15);
+    m.handle(QByteArray::fromHex("0110005A000306000000000000")); // row 9 deleted
+    m.learnSensor(12, 0x05, 0x0021D0A4);
+    m.setSenderSlot(1, 0x06, 0xFF9A0001, {0, 0, 0, 0}, 0x00);
+    session.advance(20000); // the pass after the save
+    if (auto* act = w.findChild<QAction*>("act_restore"))
+        act->trigger();
+    RestoreWindow& restore = w.backupMenu().restoreWindow();
+    session.advanceUntil([&] { return !restore.running(); });
+    QTableWidget* table = restore.differenceTable();
+    for (int line = 0; line < table->rowCount(); ++line)
+        if (table->item(line, 0)->text() == "Sensor 12")
+            table->item(line, 0)->setCheckState(Qt::Unchecked);
+    restore.resize(820, 340);
+    QPixmap shot = restore.grab();
+    shot = shot.scaledToWidth(kMaxWidth, Qt::SmoothTransformation);
+    std::printf("%s %dx%d\n", qPrintable(file), shot.width(), shot.height());
+    const bool ok = shot.save(file, "PNG", 9);
+    restore.close();
+    dir.removeRecursively();
+    return ok;
+}
+
 // Connect, the single pass under the status window, the table, the sender tab, the sensor
-// settings window, the learn wait, the delete confirmation, the history, the traffic and the
-// alarm.
+// settings window, the learn wait, the delete confirmation, the history, the traffic, the restore
+// preview and the alarm.
 bool takeShots(const QString& language, const QString& dir) {
     const QString suffix = language == "1033" ? "-en.png" : "-de.png";
     auto path = [&](const char* name) { return dir + "/" + name + suffix; };
@@ -323,6 +385,7 @@ bool takeShots(const QString& language, const QString& dir) {
     ok &= historyShot(language, path("history"));
     ok &= scanShot(language, path("scan"));
     ok &= trafficShot(language, path("traffic"));
+    ok &= restoreShot(language, path("restore"));
     {
         Session silent(language, 7); // nobody answers at address 7
         silent.pick(5, "ASCII");

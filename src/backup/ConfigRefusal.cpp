@@ -1,0 +1,71 @@
+#include "backup/ConfigRefusal.h"
+
+namespace {
+// %1 field, %2 value, %3 limit or line
+struct Wording {
+    RefusalKind kind;
+    const char* german;
+    const char* english;
+};
+constexpr Wording kWordings[] = {
+    {RefusalKind::Unreadable, "Die Datei %1 lässt sich nicht lesen: %2",
+     "Cannot read the file %1: %2"},
+    {RefusalKind::TooLarge, "Die Datei ist größer als 1 MB und keine Gateway-Konfiguration.",
+     "The file is larger than 1 MB: not a gateway configuration."},
+    {RefusalKind::NotJson, "Kein gültiges JSON in Zeile %3: %2", "Not valid JSON in line %3: %2"},
+    {RefusalKind::NotThisFormat,
+     "Keine Gateway-Konfiguration: Das Feld „%1“ fehlt oder lautet nicht „%2“.",
+     "Not a gateway configuration: the field \"%1\" is missing or is not \"%2\"."},
+    {RefusalKind::UnknownVersion,
+     "„%1“: Die Formatversion %2 ist unbekannt; dieses Programm liest Version %3.",
+     "\"%1\": format version %2 is unknown; this tool reads version %3."},
+    {RefusalKind::Missing, "Das Feld „%1“ fehlt.", "The field \"%1\" is missing."},
+    {RefusalKind::NotAnObject, "„%1“ muss ein Objekt { … } sein.",
+     "\"%1\" must be an object { … }."},
+    {RefusalKind::NotAList, "„%1“ muss eine Liste [ … ] sein.", "\"%1\" must be a list [ … ]."},
+    {RefusalKind::NotText, "„%1“ muss ein Text in Anführungszeichen sein.",
+     "\"%1\" must be a text in quotes."},
+    {RefusalKind::NotAFlag, "„%1“ muss true oder false sein.", "\"%1\" must be true or false."},
+    {RefusalKind::NotInRange, "„%1“: %2 ist keine ganze Zahl von 0 bis %3.",
+     "\"%1\": %2 is not a whole number from 0 to %3."},
+    {RefusalKind::RowOutOfRange, "„%1“: Die Zeile %2 liegt nicht in 0..%3.",
+     "\"%1\": row %2 is outside 0..%3."},
+    {RefusalKind::RowTwice, "„%1“: Die Zeile %2 kommt zweimal vor.",
+     "\"%1\": row %2 appears twice."},
+    {RefusalKind::RowMissing, "„%1“: Die Zeile %2 fehlt.", "\"%1\": row %2 is missing."},
+    {RefusalKind::BadOrg, "„%1“: Das ORG „%2“ ist nicht 00, 05, 06 oder 07.",
+     "\"%1\": ORG \"%2\" is not 00, 05, 06 or 07."},
+    {RefusalKind::BadId, "„%1“: Die ID „%2“ besteht nicht aus 8 Hex-Ziffern.",
+     "\"%1\": ID \"%2\" is not 8 hex digits."},
+    {RefusalKind::BadDevice, "„%1“: Das Gerät „%2“ ist weder QRX40 noch QTX40.",
+     "\"%1\": device \"%2\" is neither QRX40 nor QTX40."},
+    {RefusalKind::BadTime, "„%1“: „%2“ ist keine Zeitangabe wie 2026-12-01T08:30:00Z.",
+     "\"%1\": \"%2\" is not a time like 2026-12-01T08:30:00Z."},
+};
+// One pass over the pattern: what is put in (a path, a value from the file) is never read again.
+QString fillIn(const QString& pattern, const QString (&parts)[3]) {
+    QString out;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        const int n = i + 1 < pattern.size() ? pattern[i + 1].digitValue() : -1;
+        if (c == '%' && n >= 1 && n <= 3) {
+            out += parts[n - 1];
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+} // namespace
+
+QString ConfigRefusal::text(bool english) const {
+    for (const Wording& w : kWordings) {
+        if (w.kind != kind)
+            continue;
+        const int third = kind == RefusalKind::NotJson ? line : limit;
+        return fillIn(QString::fromUtf8(english ? w.english : w.german),
+                      {field, value, QString::number(third)});
+    }
+    return field;
+}

@@ -1,0 +1,114 @@
+#include "backup/GatewayJobWindow.h"
+
+#include "app/Localisation.h"
+#include "app/ToolContext.h"
+#include "backup/Backup.h"
+#include "link/Link.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+GatewayJobWindow::GatewayJobWindow(ToolContext& ctx, const QString& name, QWidget* owner)
+    : QWidget(owner, Qt::Window)
+    , ctx_(ctx) {
+    setObjectName(name);
+    // the main window waits while the job holds its line
+    setWindowModality(Qt::WindowModal);
+    lbl_file = new QLabel(this);
+    lbl_file->setObjectName("lbl_file");
+    lbl_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lbl_state = new QLabel(this);
+    lbl_state->setObjectName("lbl_state");
+    lbl_state->setWordWrap(true);
+    bar_progress = new QProgressBar(this);
+    bar_progress->setObjectName("bar_progress");
+    bar_progress->setFormat("%v / %m");
+    bt_cancel = new QPushButton(this);
+    bt_cancel->setObjectName("bt_cancel");
+    bt_cancel->setEnabled(false);
+    bt_close = new QPushButton(this);
+    bt_close->setObjectName("bt_close");
+    connect(bt_cancel, &QPushButton::clicked, this, [this] { cancelJob(); });
+    connect(bt_close, &QPushButton::clicked, this, &QWidget::close);
+    column_ = new QVBoxLayout(this);
+    column_->addWidget(lbl_file);
+    column_->addWidget(bar_progress);
+    column_->addWidget(lbl_state);
+}
+
+GatewayJobWindow::~GatewayJobWindow() = default;
+
+void GatewayJobWindow::abandon() {
+    going_ = true;
+    if (client_ && client_->busy())
+        client_->cancel();
+    giveLineBack();
+}
+
+void GatewayJobWindow::addButtonRow(std::initializer_list<QPushButton*> own) {
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QPushButton* b : own)
+        buttons->addWidget(b);
+    buttons->addWidget(bt_cancel);
+    buttons->addWidget(bt_close);
+    column_->addLayout(buttons);
+}
+
+bool GatewayJobWindow::begin(const QString& file, uint8_t address) {
+    english_ = ctx_.main.LocaliseWindow(Windows::Backup);
+    bt_cancel->setText(say("Abbrechen", "Cancel"));
+    bt_close->setText(say("Schließen", "Close"));
+    lbl_file->setText(say("Datei: ", "File: ") + file);
+    bar_progress->setValue(0);
+    applyTexts();
+    show();
+    raise();
+    if (!ctx_.link.claimLine()) {
+        setState(say("Ein anderer Vorgang benutzt die Leitung.", "Another job is using the line."));
+        return false;
+    }
+    holdsLine_ = true;
+    client_ = std::make_unique<GatewayClient>(ctx_.link, address,
+                                              backupExchangeOptions(ctx_.settings.ResponseTime));
+    setRunning(true);
+    setState(say("Das Gateway wird gelesen …", "Reading the gateway …"));
+    return true;
+}
+
+std::function<void(int, int)> GatewayJobWindow::progress() {
+    return [this](int done, int total) {
+        bar_progress->setMaximum(total);
+        bar_progress->setValue(done);
+    };
+}
+
+QString GatewayJobWindow::say(const char* german, const char* english) const {
+    return QString::fromUtf8(english_ ? english : german);
+}
+
+void GatewayJobWindow::giveLineBack() {
+    if (!holdsLine_)
+        return;
+    holdsLine_ = false;
+    ctx_.link.releaseLine();
+}
+
+void GatewayJobWindow::setRunning(bool running) {
+    bt_cancel->setEnabled(running);
+}
+
+void GatewayJobWindow::setState(const QString& text) {
+    lbl_state->setText(text);
+}
+
+void GatewayJobWindow::closeEvent(QCloseEvent* event) {
+    if (client_ && client_->busy())
+        cancelJob();
+    giveLineBack();
+    QWidget::closeEvent(event);
+}
