@@ -22,10 +22,6 @@ const char* boolText(bool b) {
 }
 } // namespace
 
-std::array<uint8_t, 4> senderBytesAsShown(const SenderSlot& s) {
-    return {s.data[3], s.data[2], s.data[1], s.data[0]};
-}
-
 QString identificationText(const GatewayImage& g) {
     return QString("device %1\nmodule_type 0x%2\nresponse_time %3\n")
         .arg(g.deviceText())
@@ -52,7 +48,7 @@ QString imageText(const GatewayImage& g) {
         out += QString("%1 %2 %3%4 %5\n")
                    .arg(row, 3)
                    .arg(s.org, 3)
-                   .arg(s.idText(), byteColumns(senderBytesAsShown(s)))
+                   .arg(s.idText(), byteColumns(s.data))
                    .arg(s.status, 6);
     }
     return out;
@@ -78,7 +74,7 @@ QString imageJson(const GatewayImage& g) {
         senders << QString(R"({"row":%1,"org":%2,"id":"%3","data":%4,"status":%5})")
                        .arg(row)
                        .arg(s.org)
-                       .arg(s.idText(), jsonBytes(senderBytesAsShown(s)))
+                       .arg(s.idText(), jsonBytes(s.data))
                        .arg(s.status);
     }
     return QString(R"({"device":"%1","response_time":%2,"sensors":[%3],"senders":[%4]})")
@@ -103,7 +99,7 @@ QString imageCsv(const GatewayImage& g) {
         out += QString("sender,%1,%2,%3,%4,,,%5\n")
                    .arg(row)
                    .arg(s.org)
-                   .arg(s.idText(), csvBytes(senderBytesAsShown(s)))
+                   .arg(s.idText(), csvBytes(s.data))
                    .arg(s.status);
     }
     return out;

@@ -18,9 +18,5 @@ QString imageText(const GatewayImage& image);
 QString imageJson(const GatewayImage& image);
 // A header, then one line per slot: sensors first, then the senders.
 QString imageCsv(const GatewayImage& image);
-// A sender slot's data bytes 0..3 as the sender tab names them: its "Data-Byte 0" is register 3
-// of the slot, where a sensor slot holds data byte 3 (the gateway keeps the two the other way
-// round).
-std::array<uint8_t, 4> senderBytesAsShown(const SenderSlot& slot);
 // "[48,0,0,0]"
 QString jsonBytes(const std::array<uint8_t, 4>& bytes);

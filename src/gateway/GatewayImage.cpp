@@ -2,6 +2,8 @@
 
 #include "link/Hex.h"
 
+#include <algorithm>
+
 namespace {
 uint16_t be16(const QByteArray& b, int at) {
     return uint16_t(uint8_t(b[at]) << 8 | uint8_t(b[at + 1]));
@@ -57,8 +59,11 @@ std::optional<SensorSlot> sensorSlotFromAnswer(const QByteArray& answer) {
 std::optional<SenderSlot> senderSlotFromAnswer(const QByteArray& answer) {
     uint16_t status = 0;
     auto s = slotFromAnswer<SenderSlot>(answer, status);
-    if (s)
+    if (s) {
+        // the sender row names its bytes the other way round: "Data-Byte 0" in register 3
+        std::reverse(s->data.begin(), s->data.end());
         s->status = uint8_t(status & 0xFF);
+    }
     return s;
 }
 

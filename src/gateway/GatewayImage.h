@@ -27,11 +27,13 @@ struct SensorSlot {
     QString idText() const;  // "0012A3F0"
 };
 
-// Registers 400 + 10 x row ..: ORG, the gateway's sender ID, data bytes 3..0, status (low byte).
+// Registers 400 + 10 x row ..: ORG, the gateway's sender ID, data bytes 0..3 as the sender row
+// names them ("Data-Byte 0" in register 3 .. "Data-Byte 3" in register 6, shown in the row from
+// right to left), status (low byte).
 struct SenderSlot {
     uint8_t org = 0;
     uint32_t id = 0;
-    std::array<uint8_t, 4> data{}; // data byte 0..3
+    std::array<uint8_t, 4> data{}; // "Data-Byte 0" .. "Data-Byte 3"
     uint8_t status = 0;
     QString idText() const;
 };

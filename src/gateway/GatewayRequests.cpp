@@ -85,8 +85,9 @@ QByteArray writeSenderRow(uint8_t address, int row, uint8_t org, const std::arra
                           uint8_t status) {
     if (org < 5 || org > 7 || row < 0 || row >= kSenderRows)
         return {};
-    // the row's fields in their order: txt_snd_data_1..4 (data byte 0..3), txt_snd_status
-    return senderBlockRequest(address, row, org - 5, {data[0], data[1], data[2], data[3], status});
+    // the row's fields in their order: txt_snd_data_1..4 ("Data-Byte 3" .. "Data-Byte 0"),
+    // txt_snd_status
+    return senderBlockRequest(address, row, org - 5, {data[3], data[2], data[1], data[0], status});
 }
 
 QByteArray transmit(uint8_t address, int row) {

@@ -17,7 +17,7 @@ QByteArray readSensorSlot(uint8_t address, int row); // registers 10 x row, 10 o
 QByteArray readSenderSlot(uint8_t address, int row); // registers 400 + 10 x row
 QByteArray writeSensorEntry(uint8_t address, int row, uint8_t org, uint32_t id);
 QByteArray learnMode(uint8_t address, int row, bool on); // coil row
-// ORG 5, 6 or 7; data byte 0..3; status.
+// ORG 5, 6 or 7; "Data-Byte 0" .. "Data-Byte 3" as the sender row names them; status.
 QByteArray writeSenderRow(uint8_t address, int row, uint8_t org, const std::array<uint8_t, 4>& data,
                           uint8_t status);
 QByteArray transmit(uint8_t address, int row); // coil 0x0040 + row on

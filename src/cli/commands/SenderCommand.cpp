@@ -46,7 +46,7 @@ public:
                 numberArgument(QString("data byte %1").arg(k), data[k].trimmed(), 0, 255, error);
             if (!b)
                 return error;
-            slot_.data[3 - k] = uint8_t(*b); // data byte k as the sender tab names it
+            slot_.data[k] = uint8_t(*b); // "Data-Byte k" of the sender row
         }
         const auto status = numberArgument("--status", p.value("status"), 0, 255, error);
         if (!status)

@@ -50,7 +50,7 @@ TEST(ConfigFile, TheExampleLoadsAsDocumented) {
     EXPECT_EQ(c.sensors[2].label, "Temperature, cold room 2");
     EXPECT_TRUE(c.sensors[3].empty());
     ASSERT_EQ(c.senders.size(), 8u);
-    EXPECT_EQ(c.senders[0].data, (std::array<uint8_t, 4>{80, 0, 0, 0})) << "as the row shows them";
+    EXPECT_EQ(c.senders[0].data, (std::array<uint8_t, 4>{0, 0, 0, 80})) << "Data-Byte 0 first";
     EXPECT_EQ(c.senders[0].status, 48);
     EXPECT_EQ(c.savedAtMs, 1796113813000); // 2026-12-01T08:30:13Z
 }

@@ -80,9 +80,8 @@ TEST(CliUsage, ReadFormatsAreTheDocumentedOnes) {
     g.sensors[31] = SensorSlot{0x07, 0xFFFFFFFE, {1, 2, 3, 255}, 65535, true};
     g.senders.assign(8, SenderSlot{});
     g.senders[0] = SenderSlot{5, 0xFF800100, {0, 0, 0, 0}, 0};
-    // the "LEARN - KP12" template: the sender tab's "Data-Byte 0" (135) is register 3 of the
-    // slot, which a sensor slot would call data byte 3
-    g.senders[7] = SenderSlot{7, 0xFF800107, {8, 40, 2, 135}, 48};
+    // the "LEARN - KP12" template, "Data-Byte 0" (135) first
+    g.senders[7] = SenderSlot{7, 0xFF800107, {135, 2, 40, 8}, 48};
     const QString json = imageJson(g);
     EXPECT_TRUE(json.startsWith(
         R"({"device":"QTX40","response_time":20,"sensors":[{"row":0,"org":"05","id":"0012A3F0",)"

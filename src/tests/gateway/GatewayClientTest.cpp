@@ -56,8 +56,8 @@ TEST_P(Client, TheWholeReadEqualsTheGateway) {
     ASSERT_EQ(g.senders.size(), transceiver() ? 8u : 0u);
     if (transceiver()) {
         EXPECT_EQ(g.senders[0].org, rig.model->reg(400) & 0xFF);
-        EXPECT_EQ(g.senders[0].data[3], rig.model->reg(403) & 0xFF) << "data byte 3 in register 3";
-        EXPECT_EQ(g.senders[0].data[0], rig.model->reg(406) & 0xFF);
+        EXPECT_EQ(g.senders[0].data[0], rig.model->reg(403) & 0xFF) << "Data-Byte 0 in register 3";
+        EXPECT_EQ(g.senders[0].data[3], rig.model->reg(406) & 0xFF);
         EXPECT_EQ(g.senders[0].status, rig.model->reg(407) & 0xFF);
     }
 }
@@ -91,7 +91,7 @@ TEST_P(Client, WritesAreReadBackAndRefusalsNameTheStep) {
     EXPECT_TRUE(rig.model->coil(0x23));
     EXPECT_EQ(rig.model->responseTimeMs(), 300);
     if (transceiver()) {
-        EXPECT_EQ(rig.model->reg(416), 1) << "data byte 0 of sender row 1";
+        EXPECT_EQ(rig.model->reg(413), 1) << "Data-Byte 0 of sender row 1";
     }
 
     GatewayClient elsewhere(rig.line->link(), 9, {200, 1}); // nobody answers at 9
