@@ -198,12 +198,13 @@ void MainWindow::lineClaimed(bool claimed) {
         parameters_->connectedBox()->setChecked(false);
         return;
     }
-    // the gateway may have changed: its flags and one whole pass of the table, as after an
-    // inversion
+    // the gateway may have changed: as after connecting, its response time (whose answer starts
+    // the flags' read), then one whole pass of the table
     if (!settings_.PortIsOpen)
         return;
     settings_.RegisterCounter = 0;
-    timers_->Timer3.setEnabled(true);
+    settings_.RequestKind = RequestKinds::ReadResponseTime;
+    device_->ReadDeviceRegister();
 }
 
 void MainWindow::Form_Load() {

@@ -112,7 +112,7 @@ TEST_P(GatewaySession, ContinuousReadingFollowsTheGatewaysTelegrams) {
 
 // A client of the link takes the line in the middle of continuous reading: the window asks
 // nothing while it holds it, the client's exchange is answered, and once the line is given back
-// one pass shows what the client changed.
+// the response time and one pass show what the client changed.
 TEST_P(GatewaySession, AClientHoldingTheLineSilencesTheWindowUntilItGivesItBack) {
     connect();
     clock.advance(20000);
@@ -133,8 +133,10 @@ TEST_P(GatewaySession, AClientHoldingTheLineSilencesTheWindowUntilItGivesItBack)
     ASSERT_TRUE(wrote && wrote->ok());
     EXPECT_EQ(port->requestLog().size(), before + 1) << "the client's request alone";
     EXPECT_EQ(org(5), "00");
+    model->setResponseTimeMs(35); // as a restore of another gateway's configuration may do
     link.releaseLine();
     clock.advance(30000);
+    EXPECT_EQ(text("txt_min_response"), "35");
     EXPECT_EQ(org(5), "06");
     EXPECT_EQ(id(5), "00ABCDEF");
     EXPECT_TRUE(find<QCheckBox>("chk_connected")->isChecked());
