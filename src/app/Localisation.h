@@ -33,5 +33,15 @@ inline constexpr int Backup = 9;
 // Texts entries of the language; true when window n takes its English texts.
 bool localiseSettings(ProgramSettings& settings, const StoredSettingReader& read, int window);
 
+// The language a window took at its last load, and its texts by it: the windows of the menu
+// "Extras" have a German and an English text for every caption.
+class WindowLanguage {
+protected:
+    QString say(const char* german, const char* english) const {
+        return QString::fromUtf8(english_ ? english : german);
+    }
+    bool english_ = false;
+};
+
 // The help document's path: InstallPath + HelpDocument, backslashes as path separators.
 QString helpDocumentPath(const ProgramSettings& settings);

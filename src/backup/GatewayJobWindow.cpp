@@ -87,10 +87,6 @@ std::function<void(int, int)> GatewayJobWindow::progress() {
     };
 }
 
-QString GatewayJobWindow::say(const char* german, const char* english) const {
-    return QString::fromUtf8(english_ ? english : german);
-}
-
 void GatewayJobWindow::giveLineBack() {
     if (!holdsLine_)
         return;

@@ -4,6 +4,7 @@
 // disabled meanwhile; on release it reads the flags and one whole pass of the table), the
 // gateway client at the window's Modbus address, a progress bar, cancel and close.
 
+#include "app/Localisation.h"
 #include <QWidget>
 #include <functional>
 #include <initializer_list>
@@ -16,7 +17,7 @@ class QPushButton;
 class QVBoxLayout;
 struct ToolContext;
 
-class GatewayJobWindow : public QWidget {
+class GatewayJobWindow : public QWidget, protected WindowLanguage {
     Q_OBJECT
 public:
     GatewayJobWindow(ToolContext& ctx, const QString& name, QWidget* owner);
@@ -37,7 +38,6 @@ protected:
     std::function<void(int, int)> progress();
     // Stops the job underway at once; its done handler runs.
     virtual void cancelJob() = 0;
-    QString say(const char* german, const char* english) const;
 
     void giveLineBack();
     GatewayClient& client() { return *client_; }
@@ -58,7 +58,6 @@ protected:
     bool going_ = false; // being destroyed: job handlers do nothing
 
 private:
-    bool english_ = false;
     bool holdsLine_ = false;
     std::unique_ptr<GatewayClient> client_;
 };

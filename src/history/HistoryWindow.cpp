@@ -8,6 +8,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
+#include "platform/WindowPlacement.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -127,10 +128,6 @@ void HistoryWindow::buildLayout() {
     resize(980, 720);
 }
 
-QString HistoryWindow::say(const char* german, const char* english) const {
-    return QString::fromUtf8(english_ ? english : german);
-}
-
 void HistoryWindow::applyTexts() {
     setWindowTitle(say("Verlauf", "History"));
     lst_rows->setHorizontalHeaderLabels(
@@ -150,10 +147,7 @@ void HistoryWindow::applyTexts() {
 }
 
 void HistoryWindow::open() {
-    if (!isVisible())
-        show();
-    raise();
-    activateWindow();
+    bringToFront(*this);
 }
 
 void HistoryWindow::showEvent(QShowEvent* event) {

@@ -4,6 +4,7 @@
 // the trend of the selected rows' scaled data bytes; export of the selection as CSV and of the
 // chart as PNG. It only shows and forwards: the records are SensorHistory's.
 
+#include "app/Localisation.h"
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -23,7 +24,7 @@ class Timer;
 class TrendChartView;
 struct RowSummary;
 
-class HistoryWindow : public QWidget {
+class HistoryWindow : public QWidget, protected WindowLanguage {
     Q_OBJECT
 public:
     // (caption, suggested file name, filter) -> the chosen path, empty when cancelled
@@ -63,7 +64,6 @@ private:
     void updateExportButtons();
     void recorded(int row);
     int64_t silentAfterMs() const;
-    QString say(const char* german, const char* english) const;
     void tellFailure(const QString& path, const QString& reason);
     QString askPath(const QString& caption, const QString& name, const QString& filter);
 
@@ -73,7 +73,6 @@ private:
     MessageBoxes& messages_;
     std::unique_ptr<Timer> refresh_;
     SavePathChooser choosePath_;
-    bool english_ = false;
     struct Shown {
         int row;
         int byte;

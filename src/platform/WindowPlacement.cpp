@@ -13,3 +13,10 @@ void centreOnScreen(QWidget& window) {
     window.move(area.left() + (area.width() - window.width()) / 2,
                 area.top() + (area.height() - window.height()) / 2);
 }
+
+void bringToFront(QWidget& window) {
+    if (!window.isVisible())
+        window.show();
+    window.raise();
+    window.activateWindow();
+}

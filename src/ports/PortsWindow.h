@@ -4,6 +4,7 @@
 // saved in the user's own ports file. The device list is listed again every 2 s while the window
 // is open, so an adapter plugged in shows up.
 
+#include "app/Localisation.h"
 #include "ports/PortMap.h"
 
 #include <QDialog>
@@ -21,7 +22,7 @@ class QTableWidget;
 class Timer;
 struct ToolContext;
 
-class PortsWindow : public QDialog {
+class PortsWindow : public QDialog, protected WindowLanguage {
     Q_OBJECT
 public:
     PortsWindow(ToolContext& ctx, PortDirectory& directory, QWidget* owner);
@@ -56,7 +57,6 @@ private:
     PortDirectory& directory_;
     std::function<void()> changed_;
     std::unique_ptr<Timer> refresh_;
-    bool english_ = false;
     QList<PortMapping> mappings_; // COM1 .. COM29 as last read
 
     QGroupBox* grp_devices;

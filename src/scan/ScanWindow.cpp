@@ -6,6 +6,7 @@
 #include "link/LineSession.h"
 #include "link/SerialPort.h"
 #include "platform/ProgramSelection.h"
+#include "platform/WindowPlacement.h"
 #include "scan/ScanOutput.h"
 
 #include <QCheckBox>
@@ -158,10 +159,6 @@ void ScanWindow::buildLayout() {
     resize(640, 560);
 }
 
-QString ScanWindow::say(const char* german, const char* english) const {
-    return QString::fromUtf8(english_ ? english : german);
-}
-
 void ScanWindow::applyTexts() {
     setWindowTitle(say("Gateway suchen", "Find gateway"));
     lbl_modes->setText(say("Modus:", "Mode:"));
@@ -187,10 +184,7 @@ void ScanWindow::applyTexts() {
 }
 
 void ScanWindow::open() {
-    if (!isVisible())
-        show();
-    raise();
-    activateWindow();
+    bringToFront(*this);
 }
 
 void ScanWindow::showEvent(QShowEvent* event) {

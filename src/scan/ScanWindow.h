@@ -6,6 +6,7 @@
 // a port of its own for the COM entry the window has chosen, so the window's port must be closed.
 // It only shows and forwards: the scan is GatewayScan's.
 
+#include "app/Localisation.h"
 #include "scan/GatewayScan.h"
 
 #include <QWidget>
@@ -25,7 +26,7 @@ class QTableWidget;
 class SerialPort;
 struct ToolContext;
 
-class ScanWindow : public QWidget {
+class ScanWindow : public QWidget, protected WindowLanguage {
     Q_OBJECT
 public:
     // A closed port for COM entry n, resolved as the window's port resolves it.
@@ -55,7 +56,6 @@ private:
     void buildLayout();
     QLayout* buildChoices();
     void applyTexts();
-    QString say(const char* german, const char* english) const;
     void tell(const QString& text);
     bool windowPortClosed();
     void showProgress(const ScanProgress& p);
@@ -68,7 +68,6 @@ private:
     ParameterFrame& parameters_;
     const SerialPort& windowPort_;
     PortMaker makePort_;
-    bool english_ = false;
     std::vector<FoundGateway> found_;
     int commPort_ = 0; // the COM entry being scanned
     // the scan's own line; kept until the next scan, as its callbacks may still be on the stack

@@ -5,6 +5,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
+#include "platform/WindowPlacement.h"
 #include "traffic/TrafficCsv.h"
 #include "traffic/TrafficModel.h"
 #include "traffic/TrafficRecorder.h"
@@ -101,10 +102,6 @@ void TrafficWindow::buildLayout() {
     resize(1080, 560);
 }
 
-QString TrafficWindow::say(const char* german, const char* english) const {
-    return QString::fromUtf8(english_ ? english : german);
-}
-
 void TrafficWindow::applyTexts() {
     setWindowTitle(say("Datenverkehr", "Traffic"));
     bt_reset->setText(say("Zurücksetzen", "Reset"));
@@ -122,10 +119,7 @@ void TrafficWindow::applyTexts() {
 }
 
 void TrafficWindow::open() {
-    if (!isVisible())
-        show();
-    raise();
-    activateWindow();
+    bringToFront(*this);
 }
 
 void TrafficWindow::showEvent(QShowEvent* event) {

@@ -4,6 +4,7 @@
 // Pause (the counting goes on), Clear, the "problems only" filter, following the newest row, and
 // saving the rows as CSV. It only shows and forwards: the records are TrafficRecorder's.
 
+#include "app/Localisation.h"
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -19,7 +20,7 @@ class Timer;
 class TrafficModel;
 class TrafficRecorder;
 
-class TrafficWindow : public QWidget {
+class TrafficWindow : public QWidget, protected WindowLanguage {
     Q_OBJECT
 public:
     // (caption, suggested file name, filter) -> the chosen path, empty when cancelled
@@ -55,7 +56,6 @@ protected:
 private:
     void buildLayout();
     void applyTexts();
-    QString say(const char* german, const char* english) const;
 
     TrafficRecorder& recorder_;
     Clock& clock_;
@@ -63,7 +63,6 @@ private:
     MessageBoxes& messages_;
     std::unique_ptr<Timer> batch_;
     SavePathChooser choosePath_;
-    bool english_ = false;
 
     TrafficModel* model_;
     QTableView* lst_traffic;
