@@ -11,5 +11,3 @@
 class SensorHistory;
 
 QByteArray historyCsv(const SensorHistory& history, const QList<int>& rows);
-// 2026-12-01T08:30:00.250Z
-QByteArray utcTimeText(int64_t wallMs);

@@ -1,6 +1,6 @@
 #include "traffic/TrafficCsv.h"
 
-#include "history/HistoryCsv.h"
+#include "platform/UtcTime.h"
 #include "traffic/TrafficRows.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include "cli/commands/Commands.h"
 #include "link/LineSession.h"
 #include "platform/Timer.h"
+#include "platform/UtcTime.h"
 
 #include <QCommandLineParser>
-#include <QDateTime>
 
 namespace {
 struct Sample {
@@ -20,7 +20,7 @@ struct Sample {
 };
 
 QString utcText(int64_t wallMs) {
-    return QDateTime::fromMSecsSinceEpoch(wallMs, Qt::UTC).toString(Qt::ISODateWithMs);
+    return QString::fromLatin1(utcTimeText(wallMs));
 }
 
 class WatchCommand : public CliCommand {
