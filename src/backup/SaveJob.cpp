@@ -10,13 +10,22 @@ SaveJob::SaveJob(GatewayClient& client, Clock& clock)
 
 void SaveJob::start(const QString& path, std::function<void(int, int)> progress,
                     OperationDone done) {
+    client_.readAll(std::move(progress), begin(path, std::move(done)));
+}
+
+void SaveJob::startIdentified(const QString& path, std::function<void(int, int)> progress,
+                              OperationDone done) {
+    client_.readTables(std::move(progress), begin(path, std::move(done)));
+}
+
+OperationDone SaveJob::begin(const QString& path, OperationDone done) {
     done_ = std::move(done);
     running_ = true;
-    client_.readAll(std::move(progress), [this, path](const std::optional<StepFailure>& failure) {
+    return [this, path](const std::optional<StepFailure>& failure) {
         if (failure)
             return finish(failure);
         write(path);
-    });
+    };
 }
 
 void SaveJob::write(const QString& path) {

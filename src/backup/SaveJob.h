@@ -15,12 +15,18 @@ public:
     // progress(done, total) after each request; done once: nullopt when saved, else the step
     // that failed (outcome Cancelled when cancelled). Nothing is written unless all was read.
     void start(const QString& path, std::function<void(int, int)> progress, OperationDone done);
+    // The same for a client that has identified the gateway already (the command line does
+    // before every command): only the tables are read, 41 or 33 requests.
+    void startIdentified(const QString& path, std::function<void(int, int)> progress,
+                         OperationDone done);
     void cancel();
     bool running() const { return running_; }
     // What was written.
     const GatewayConfig& saved() const { return saved_; }
 
 private:
+    // Writes the file once the read has ended well.
+    OperationDone begin(const QString& path, OperationDone done);
     void write(const QString& path);
     void finish(const std::optional<StepFailure>& failure);
 

@@ -1,6 +1,7 @@
 #include "cli/CliCommand.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 
 void CommandContext::finish(int exitCode) {
     if (finished_)
@@ -32,10 +33,24 @@ bool CommandContext::refusedOnReceiver(const QString& command) {
     return true;
 }
 
+void CommandContext::allowResponseTime(uint16_t ms) {
+    if (options.timeoutMs)
+        return;
+    ExchangeOptions o = client.options();
+    o.timeoutMs = defaultTimeoutMs(options.line, std::max(ms, client.image.responseTimeMs));
+    client.setOptions(o);
+}
+
 void CliCommand::interrupt(CommandContext& context) {
     context.complain("interrupted");
     context.finish(kExitInterrupted);
     context.client.cancel(); // its done comes after the end and is ignored
+}
+
+QString clause(QString text) {
+    if (text.endsWith('.'))
+        text.chop(1);
+    return text;
 }
 
 std::optional<QStringList> CliCommand::arguments(const QCommandLineParser& parser,

@@ -22,6 +22,7 @@ class QCommandLineParser;
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;        // no answer, an exception, a read-back that differs
 inline constexpr int kExitUsage = 2;         // bad usage or a bad value: nothing sent
+inline constexpr int kExitDifferences = 3;   // restore without --yes: the gateway differs
 inline constexpr int kExitInterrupted = 130; // Ctrl-C, as a shell counts SIGINT
 
 // What a running command works with, and how it ends.
@@ -51,6 +52,9 @@ public:
     void finishAfter(const std::optional<StepFailure>& failure);
     // A sender command on a receiver is a bad value: ends with 2 (nothing written) and says so.
     bool refusedOnReceiver(const QString& command);
+    // A gateway whose response time becomes ms may answer that late from the write on: the
+    // answer time-out follows it, unless --timeout fixed it.
+    void allowResponseTime(uint16_t ms);
 
 private:
     std::function<void(int)> finish_;
@@ -75,6 +79,10 @@ protected:
                                                 const QString& command, const QString& syntax,
                                                 QString& error);
 };
+
+// A text that ends with a full stop (Qt's parser, a refused file) as part of a message of ours,
+// which goes on after it.
+QString clause(QString text);
 
 struct CommandEntry {
     QString name;

@@ -54,13 +54,6 @@ void setUpCommandParser(QCommandLineParser& p, const CliCommand& command) {
     p.setApplicationDescription(wrapped(p.applicationDescription()));
 }
 
-// Qt's parser texts end with a full stop; ours go on after them.
-QString sentence(QString text) {
-    if (text.endsWith('.'))
-        text.chop(1);
-    return text;
-}
-
 // The "Options:" part of the parser's help: the option lines, without usage and arguments.
 QString optionLines(const QCommandLineParser& p) {
     const QString text = p.helpText();
@@ -85,8 +78,9 @@ QString toolHelp() {
            "\n\nLine options (before the command):\n" + optionLines(p) +
            "\nCommands (qrx-cli COMMAND --help describes one):\n" + commands + "\n" +
            wrapped("Exit status: 0 done; 1 the gateway did not answer, answered with an "
-                   "exception or read back something else; 2 bad usage or a bad value, and "
-                   "nothing was sent.") +
+                   "exception or read back something else (scan: no gateway found); 2 bad usage "
+                   "or a bad value, and nothing was sent; 3 restore without --yes: the gateway "
+                   "differs from the file; 130 Ctrl-C.") +
            "\n";
 }
 
@@ -113,7 +107,8 @@ CliTool::~CliTool() {
         return;
     if (tap_)
         line_->link().removeObserver(tap_.get());
-    line_->close(); // a request underway is cancelled while its client and command still listen
+    line_->close();   // a request underway is cancelled while its client and command still listen
+    command_.reset(); // before the line it may hold (a scan listens to it)
 }
 
 void CliTool::end(int exitCode) {
@@ -141,7 +136,7 @@ bool CliTool::parseCommand(const QStringList& args) {
     QCommandLineParser tool;
     setUpToolParser(tool);
     if (!tool.parse(args)) {
-        refuse(sentence(tool.errorText()) + "; qrx-cli --help lists the options");
+        refuse(clause(tool.errorText()) + "; qrx-cli --help lists the options");
         return false;
     }
     if (tool.isSet("help") || tool.isSet("version")) {
@@ -166,7 +161,7 @@ bool CliTool::parseCommand(const QStringList& args) {
         const QStringList unknown = own.unknownOptionNames();
         const bool lineOption = std::any_of(unknown.begin(), unknown.end(), isLineOption);
         refuse(QString("%1: %2%3")
-                   .arg(entry->name, sentence(own.errorText()),
+                   .arg(entry->name, clause(own.errorText()),
                         lineOption ? "; line options go before the command" : ""));
         return false;
     }

@@ -18,6 +18,10 @@ const std::vector<CommandEntry>& commandTable() {
         {"response-time", "Prints the minimal response time, or sets it.", makeResponseTimeCommand},
         {"sender", "Writes a sender row (transceiver only).", makeSenderCommand},
         {"transmit", "Transmits a sender row's telegram (transceiver only).", makeTransmitCommand},
+        {"backup", "Saves the gateway's configuration to a file.", makeBackupCommand},
+        {"restore", "Shows what differs from a configuration file; --yes writes it.",
+         makeRestoreCommand},
+        {"scan", "Finds the gateway: modes, baud rates, parities, addresses.", makeScanCommand},
     };
     return table;
 }

@@ -1,6 +1,9 @@
 #pragma once
-// --verbose: every frame on the line, decoded, one line each on standard error, from the link's
-// line tap: "  125 ms -> :010301410001B9  01 read registers 0x0141 x1".
+// --verbose: every frame on the line, one line each on standard error, from the link's line tap,
+// described in the gateway's own terms as the traffic view describes it (traffic/TrafficRows):
+//      12 ms -> :010301410001B9    identify
+//      48 ms <- :0103020041B9    1 register (taken, 36 ms)
+//    1012 ms    no answer to read response time (time-out)
 
 #include "cli/CliStreams.h"
 #include "link/LineTap.h"
@@ -13,9 +16,6 @@ public:
 
 private:
     CliStreams& io_;
+    QByteArray request_; // the last request written: answers and time-outs are told by it
+    int64_t writtenAtMs_ = 0;
 };
-
-// The request or answer bytes of a frame as on the line (address, function code, data), without
-// the check: RTU bytes less the CRC, ASCII text less ":", the LRC and CR LF. Empty when the
-// frame is too short or not hex.
-QByteArray frameContent(const QByteArray& frame, bool ascii);

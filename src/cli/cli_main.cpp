@@ -25,6 +25,7 @@ class ProcessStreams : public CliStreams {
 public:
     void data(const QString& text) override { std::fputs(text.toUtf8().constData(), stdout); }
     void message(const QString& line) override {
+        std::fflush(stdout); // in order with the data when both go to one file
         std::fputs((line + '\n').toUtf8().constData(), stderr);
     }
     void flush() override { std::fflush(stdout); }

@@ -15,3 +15,6 @@ std::unique_ptr<CliCommand> makeInvertCommand();
 std::unique_ptr<CliCommand> makeResponseTimeCommand();
 std::unique_ptr<CliCommand> makeSenderCommand();
 std::unique_ptr<CliCommand> makeTransmitCommand();
+std::unique_ptr<CliCommand> makeBackupCommand();
+std::unique_ptr<CliCommand> makeRestoreCommand();
+std::unique_ptr<CliCommand> makeScanCommand();

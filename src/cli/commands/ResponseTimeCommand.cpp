@@ -34,12 +34,7 @@ public:
             c.finish(kExitDone);
             return;
         }
-        if (!c.options.timeoutMs) { // the gateway may answer the write after the new time already
-            ExchangeOptions o = c.client.options();
-            o.timeoutMs =
-                defaultTimeoutMs(c.options.line, std::max(*newMs_, c.client.image.responseTimeMs));
-            c.client.setOptions(o);
-        }
+        c.allowResponseTime(*newMs_); // the write's own answer may come after the new time
         c.client.setResponseTime(*newMs_, [&c](const auto& f) { c.finishAfter(f); });
     }
 

@@ -236,12 +236,12 @@ TEST_P(Cli, VerboseShowsEveryFrameDecoded) {
     const QString written =
         GetParam() == LineMode::Ascii ? ":010301410001B9" : "01 03 01 41 00 01 D5 E2";
     const QStringList expected = {
-        "-> " + written + "  01 read registers 0x0141 x1",
-        "<- .*  01 registers 0041$",
-        "-> .*  01 read registers 0x0140 x1",
-        "no answer in time",
-        "-> .*  01 read registers 0x0140 x1",
-        "<- .*  01 registers 0014$",
+        "^ +0 ms -> " + written + "    identify$",
+        "<- .*    1 register \\(taken, [0-9]+ ms\\)$",
+        "-> .*    read response time$",
+        "^ +[0-9]+ ms    no answer to read response time \\(time-out\\)$",
+        "-> .*    read response time$",
+        "<- .*    1 register \\(taken, [0-9]+ ms\\)$",
     };
     ASSERT_EQ(err.size(), expected.size()) << rig.io.err.toStdString();
     for (int i = 0; i < err.size(); ++i)

@@ -44,6 +44,21 @@ TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
         line + QStringList{"sender", "1", "--org", "5", "--data", "1,2,3,256", "--status", "0"},
         line + QStringList{"sender", "1", "--org", "5", "--data", "1,2,3,4"},
         line + QStringList{"transmit", "8"},
+        line + QStringList{"backup"},
+        line + QStringList{"backup", "a.qrxcfg", "b.qrxcfg"},
+        line + QStringList{"backup", "/no/such/folder/gateway.qrxcfg"},
+        {"--port", "simulator", "backup", "gateway.qrxcfg"}, // no address
+        line + QStringList{"restore"},
+        line + QStringList{"restore", "--dry-run", "--yes", "gateway.qrxcfg"},
+        line + QStringList{"restore", "/no/such/folder/gateway.qrxcfg"},
+        line + QStringList{"scan", "now"},
+        line + QStringList{"scan", "--modes", "binary"},
+        line + QStringList{"scan", "--bauds", "9600,14400"},
+        line + QStringList{"scan", "--parities", "mark"},
+        line + QStringList{"scan", "--addresses", "0-16"},
+        line + QStringList{"scan", "--addresses", "17-16"},
+        line + QStringList{"scan", "--margin", "-1"},
+        line + QStringList{"scan", "--format", "csv"},
     };
     for (const QStringList& args : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());

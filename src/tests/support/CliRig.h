@@ -1,6 +1,7 @@
 #pragma once
 // qrx-cli on the manual clock, its port the in-process gateway: a transceiver (or receiver) at
-// address 1 with sensors in rows 2 and 9, row 17 inverted and fixed values in row 20.
+// address 1 with sensors in rows 2 and 9, row 17 inverted and fixed values in row 20. A test may
+// put another model in before the run (a copy of an earlier run's gateway, to go on with it).
 
 #include "cli/CliTool.h"
 #include "sim/SimulatedGatewayPort.h"
@@ -39,10 +40,14 @@ struct CliRig {
     GatewayModel* gateway = nullptr; // the model once the port is made
     SimulatedGatewayPort* port = nullptr;
     FaultPlan faultPlan;
+    // The gateway's own line settings; without them it understands whatever the tool sets.
+    std::optional<LineChoice> gatewayLine;
     CliTool tool{clock, io, [this](const QString&) {
                      gateway = model.get();
                      auto p =
                          std::make_unique<SimulatedGatewayPort>(clock, std::move(model), faultPlan);
+                     if (gatewayLine)
+                         p->setGatewayLine(gatewayLine->settings());
                      port = p.get();
                      return p;
                  }};
