@@ -9,7 +9,6 @@ QString orgText(uint8_t org) {
 QString idText(uint32_t id) {
     return LongToHexStr(int32_t(id), 4);
 }
-// as the sender row shows them from left to right
 // as the sender row shows them, left to right: "Data-Byte 3" .. "Data-Byte 0"
 QString dataText(const std::array<uint8_t, 4>& data) {
     return QString("%1 %2 %3 %4").arg(data[3]).arg(data[2]).arg(data[1]).arg(data[0]);

@@ -160,7 +160,10 @@ QString scanText(const ScanReport& r) {
                      .arg(a.line.text())
                      .arg(a.address)
                      .arg(a.bytes);
-    const QString took = QString("%1 probes, %2").arg(r.probes).arg(scanDurationText(r.elapsedMs));
+    const QString took =
+        QString("%1 %2, %3")
+            .arg(r.probes)
+            .arg(r.probes == 1 ? "probe" : "probes", scanDurationText(r.elapsedMs));
     if (r.end == ScanEnd::PortFailed)
         lines << QString("the port failed: %1 (%2)").arg(r.failure, took);
     else if (r.end == ScanEnd::Cancelled)
