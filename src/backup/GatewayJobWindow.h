@@ -5,6 +5,7 @@
 // gateway client at the window's Modbus address, a progress bar, cancel and close.
 
 #include "app/Localisation.h"
+
 #include <QWidget>
 #include <functional>
 #include <initializer_list>

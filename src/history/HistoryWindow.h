@@ -5,6 +5,7 @@
 // chart as PNG. It only shows and forwards: the records are SensorHistory's.
 
 #include "app/Localisation.h"
+
 #include <QWidget>
 #include <array>
 #include <functional>

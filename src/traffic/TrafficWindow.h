@@ -5,6 +5,7 @@
 // saving the rows as CSV. It only shows and forwards: the records are TrafficRecorder's.
 
 #include "app/Localisation.h"
+
 #include <QWidget>
 #include <functional>
 #include <memory>
