@@ -107,6 +107,5 @@ int defaultTimeoutMs(const LineChoice& line, std::optional<uint16_t> responseTim
     // (23 bytes + CRC, or 51 characters): at 9600 baud ASCII, 10 bits a character, 110
     // characters take 114.6 ms
     const int characters = line.mode == LineMode::Ascii ? 59 + 51 : 29 + 25;
-    const double lineMs = characters * line.settings().characterMicros() / 1000.0;
-    return 3 * int(*responseTimeMs) + 100 + int(std::ceil(lineMs));
+    return 3 * int(*responseTimeMs) + 100 + int(std::ceil(line.lineMs(characters)));
 }

@@ -10,8 +10,16 @@
 #include <optional>
 #include <vector>
 
+// The gateway's objects: sensor slot r at holding registers 10 r .. 10 r + 9, sender slot s at
+// 400 + 10 s, the response time at 0x0140, the module type at 0x0141; coils 0..31 learn mode,
+// 32..63 inversion of data byte 1, 64..71 transmit of a sender row.
 inline constexpr int kGatewaySensorSlots = 32;
 inline constexpr int kGatewaySenderSlots = 8;
+inline constexpr int kSenderSlotsStart = 400;
+inline constexpr uint16_t kResponseTimeRegister = 0x0140;
+inline constexpr uint16_t kModuleTypeRegister = 0x0141;
+inline constexpr int kInversionCoils = 32;
+inline constexpr int kTransmitCoils = 64;
 inline constexpr uint16_t kTransceiverModuleType = 0x0041;
 
 // Registers 10 x row .. 10 x row + 9: ORG (low byte), ID (two registers), data bytes 3, 2, 1, 0

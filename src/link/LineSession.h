@@ -21,6 +21,10 @@ struct LineChoice {
     char parity = 'E';
     LineSettings settings() const;
     QString text() const; // "ASCII 9600 even"
+    // Milliseconds that `characters` take on the line.
+    double lineMs(int characters) const {
+        return characters * settings().characterMicros() / 1000.0;
+    }
 };
 
 class LineSession : private LinkWindow {

@@ -41,7 +41,7 @@ double probeLineMs(const LineChoice& line) {
     // characters, answer ":" + 10 + 2 + 2 = 15. ASCII 9600 even, 10 bits a character: 32
     // characters take 33.3 ms; RTU 9600 even, 11 bits: 15 bytes take 17.2 ms.
     const int characters = line.mode == LineMode::Rtu ? 8 + 7 : 17 + 15;
-    return characters * line.settings().characterMicros() / 1000.0;
+    return line.lineMs(characters);
 }
 
 int probeTimeoutMs(const LineChoice& line, int marginMs) {

@@ -1,6 +1,7 @@
 #include "sensors/DeviceFrame.h"
 
 #include "app/ToolContext.h"
+#include "gateway/GatewayImage.h"
 #include "link/Answer.h"
 #include "link/Hex.h"
 #include "link/Link.h"
@@ -10,11 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-
-namespace {
-constexpr uint16_t kModuleTypeRegister = 0x0141;
-constexpr uint16_t kResponseTimeRegister = 0x0140;
-} // namespace
 
 DeviceFrame::DeviceFrame(QWidget* parent)
     : QWidget(parent) {

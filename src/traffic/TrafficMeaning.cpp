@@ -1,19 +1,11 @@
 #include "traffic/TrafficMeaning.h"
 
 #include "app/ProgramSettings.h"
+#include "gateway/GatewayImage.h"
 #include "link/Exchange.h"
 #include "link/Hex.h"
 
 namespace {
-// The gateway's objects: sensor slot r at registers 10 r .. 10 r + 9, sender slot s at
-// 400 + 10 s, the response time at 0x0140, the module type at 0x0141; coils 0..31 learn mode,
-// 32..63 inversion of data byte 1, 64..71 transmit of a sender row.
-constexpr int kSenderBase = 400;
-constexpr int kResponseTimeRegister = 0x0140;
-constexpr int kModuleTypeRegister = 0x0141;
-constexpr int kInversionCoils = 32;
-constexpr int kTransmitCoils = 64;
-
 QString say(bool english, const char* en, const char* de) {
     return QString::fromUtf8(english ? en : de);
 }
@@ -47,7 +39,7 @@ QString readRegisters(int start, int count, bool english) {
                        "Sensorzeile %1 lesen (Register %2)")
                 .arg(row)
                 .arg(range(start, count));
-        if (const int row = blockRow(start, kSenderBase, kSenderRows); row >= 0)
+        if (const int row = blockRow(start, kSenderSlotsStart, kSenderRows); row >= 0)
             return say(english, "read sender row %1", "Senderzeile %1 lesen").arg(row);
     }
     return say(english, "read registers %1", "Register %1 lesen").arg(range(start, count));
@@ -60,7 +52,7 @@ QString writeRegisters(const QByteArray& pdu, int start, int count, bool english
         if (const int row = blockRow(start, 0, kSensorRows); row >= 0)
             return say(english, "write ORG/ID row %1", "ORG/ID Zeile %1 schreiben").arg(row);
     if (count == 10)
-        if (const int row = blockRow(start, kSenderBase, kSenderRows); row >= 0)
+        if (const int row = blockRow(start, kSenderSlotsStart, kSenderRows); row >= 0)
             return say(english, "write sender row %1", "Senderzeile %1 schreiben").arg(row);
     return say(english, "write registers %1", "Register %1 schreiben").arg(range(start, count));
 }
