@@ -6,7 +6,7 @@
 
 set(QRX_SETTINGS_DIR ${CMAKE_INSTALL_FULL_SYSCONFDIR}/korvalund)
 set(QRX_DEFAULT_SETTINGS_FILE ${QRX_SETTINGS_DIR}/qrx-qtx-rs485-modbus.reg)
-set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/app/StoredSettings.cpp APPEND PROPERTY
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/core/StoredSettings.cpp APPEND PROPERTY
     COMPILE_DEFINITIONS QRX_DEFAULT_SETTINGS_FILE="${QRX_DEFAULT_SETTINGS_FILE}")
 
 # Below the prefix (/usr/local/etc) the destination stays relative, so that an install with

@@ -1,6 +1,6 @@
 #include "app/AboutWindow.h"
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "platform/DocumentOpener.h"
 #include "platform/WindowPlacement.h"
 

@@ -2,7 +2,7 @@
 // The About window: product title, installed version, liability notice and the maker's
 // contact details, in the stored language.
 
-#include "app/Localisation.h"
+#include "core/Localisation.h"
 
 #include <QDialog>
 

@@ -2,8 +2,8 @@
 // The main window frm_config: the composition root. It owns the timers, the link and the panels
 // of the subsystems, and answers the small interfaces by which they reach each other.
 
-#include "app/Localisation.h"
-#include "app/ToolContext.h"
+#include "core/Localisation.h"
+#include "core/ToolContext.h"
 #include "link/Link.h"
 
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 #include "app/ParameterFrame.h"
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "link/SerialPort.h"
 #include "platform/InputFilters.h"
 #include "platform/MessageBoxes.h"

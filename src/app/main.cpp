@@ -1,10 +1,10 @@
 #include "app/MainWindow.h"
 #include "app/StartRoutine.h"
-#include "app/StoredSettings.h"
-#include "link/PortSelector.h"
+#include "core/StoredSettings.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
+#include "ports/PortSelector.h"
 #include "ports/SerialDevices.h"
 #include "sim/SimulatedGatewayPort.h"
 

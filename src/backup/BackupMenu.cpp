@@ -1,10 +1,10 @@
 #include "backup/BackupMenu.h"
 
-#include "app/Localisation.h"
-#include "app/ToolContext.h"
 #include "backup/ConfigFile.h"
 #include "backup/RestoreWindow.h"
 #include "backup/SaveWindow.h"
+#include "core/Localisation.h"
+#include "core/ToolContext.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
 

@@ -1,8 +1,8 @@
 #include "backup/GatewayJobWindow.h"
 
-#include "app/Localisation.h"
-#include "app/ToolContext.h"
 #include "backup/Backup.h"
+#include "core/Localisation.h"
+#include "core/ToolContext.h"
 #include "link/Link.h"
 
 #include <QCloseEvent>

@@ -4,7 +4,7 @@
 // disabled meanwhile; on release it reads the flags and one whole pass of the table), the
 // gateway client at the window's Modbus address, a progress bar, cancel and close.
 
-#include "app/Localisation.h"
+#include "core/Localisation.h"
 
 #include <QWidget>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "backup/RestoreWindow.h"
 
-#include "app/ToolContext.h"
 #include "backup/RestoreJob.h"
+#include "core/ToolContext.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "backup/SaveWindow.h"
 
-#include "app/ToolContext.h"
 #include "backup/SaveJob.h"
+#include "core/ToolContext.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -1,7 +1,7 @@
 #include "cli/CliPort.h"
 
 #include "link/DevicePort.h"
-#include "link/PortSelector.h"
+#include "ports/PortSelector.h"
 #include "sim/SimulatedGatewayPort.h"
 
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "app/Localisation.h"
+#include "core/Localisation.h"
 
 #include <QDir>
 

@@ -2,7 +2,7 @@
 // The language and installation directory come from the stored settings at every window load;
 // they choose the help document and fill the table of localised message texts.
 
-#include "app/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 
 #include <QString>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "app/StoredSettings.h"
+#include "core/StoredSettings.h"
 
 #include <QFile>
 #include <QStringList>

@@ -3,7 +3,7 @@
 // message boxes, and a few small interfaces that the panels implement for each other. The main
 // window builds one ToolContext and hands it to every panel.
 
-#include "app/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "link/RtuRequest.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "gateway/GatewayRequests.h"
 
-#include "app/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "link/Hex.h"
 #include "link/RtuRequest.h"
 

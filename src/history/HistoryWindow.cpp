@@ -1,7 +1,7 @@
 #include "history/HistoryWindow.h"
 
-#include "app/Localisation.h"
-#include "app/ToolContext.h"
+#include "core/Localisation.h"
+#include "core/ToolContext.h"
 #include "history/HistoryCsv.h"
 #include "history/SensorHistory.h"
 #include "history/TrendChartView.h"

@@ -4,7 +4,7 @@
 // the trend of the selected rows' scaled data bytes; export of the selection as CSV and of the
 // chart as PNG. It only shows and forwards: the records are SensorHistory's.
 
-#include "app/Localisation.h"
+#include "core/Localisation.h"
 
 #include <QWidget>
 #include <array>

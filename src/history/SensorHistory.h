@@ -4,7 +4,7 @@
 // values as the table showed them, the time value, and whether a telegram had arrived since
 // the row's previous record (its time value changed). Nothing goes to disk here. No widgets.
 
-#include "app/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "platform/BoundedRing.h"
 
 #include <QList>

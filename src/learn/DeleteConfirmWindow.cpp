@@ -1,6 +1,6 @@
 #include "learn/DeleteConfirmWindow.h"
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "learn/LearnRequests.h"
 #include "link/Link.h"
 #include "platform/Timer.h"

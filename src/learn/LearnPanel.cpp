@@ -1,6 +1,6 @@
 #include "learn/LearnPanel.h"
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "learn/DeleteConfirmWindow.h"
 #include "learn/LearnRequests.h"
 #include "learn/SensorSettingsWindow.h"

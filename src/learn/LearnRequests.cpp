@@ -1,6 +1,6 @@
 #include "learn/LearnRequests.h"
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "link/Hex.h"
 
 std::optional<QString> gatewayAddress(const MainWindowAccess& main) {

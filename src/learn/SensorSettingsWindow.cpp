@@ -1,6 +1,6 @@
 #include "learn/SensorSettingsWindow.h"
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "learn/LearnRequests.h"
 #include "learn/SensorIdEdit.h"
 #include "link/Link.h"

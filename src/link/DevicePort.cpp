@@ -1,6 +1,6 @@
 #include "link/DevicePort.h"
 
-#include "ports/TtyDevice.h"
+#include "platform/TtyDevice.h"
 
 #include <QMetaObject>
 #include <cstring>

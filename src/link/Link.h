@@ -5,7 +5,7 @@
 // the hold-back of a request after a time-out, the line tap, and the exchange API for clients
 // without windows. The link knows no subsystem: handlers register themselves.
 
-#include "app/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "link/Answer.h"
 #include "link/Exchange.h"
 #include "link/LineTap.h"

@@ -1,6 +1,6 @@
 #include "link/RtuRequest.h"
 
-#include "app/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "link/Hex.h"
 
 #include <optional>

@@ -1,6 +1,6 @@
 #include "params/ResponseTimeFrame.h"
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "link/Answer.h"
 #include "link/Hex.h"
 #include "link/Link.h"

@@ -1,4 +1,4 @@
-#include "ports/TtyDevice.h"
+#include "platform/TtyDevice.h"
 
 #include <QDir>
 #include <QFile>

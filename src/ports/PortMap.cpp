@@ -1,6 +1,6 @@
 #include "ports/PortMap.h"
 
-#include "app/StoredSettings.h"
+#include "core/StoredSettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "link/PortSelector.h"
+#include "ports/PortSelector.h"
 
-#include "app/StoredSettings.h"
+#include "core/StoredSettings.h"
 #include "link/DevicePort.h"
 #include "link/LineSettings.h"
 

@@ -3,9 +3,9 @@
 // be opened and what to do, why a mapping or the ports file was refused.
 
 #include "link/SerialPort.h"
+#include "platform/TtyDevice.h"
 #include "ports/PortMap.h"
 #include "ports/SerialDevices.h"
-#include "ports/TtyDevice.h"
 #include "ports/UserPortsFile.h"
 
 #include <QString>

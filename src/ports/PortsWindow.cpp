@@ -1,7 +1,7 @@
 #include "ports/PortsWindow.h"
 
-#include "app/Localisation.h"
-#include "app/ToolContext.h"
+#include "core/Localisation.h"
+#include "core/ToolContext.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
 #include "ports/PortDirectory.h"

@@ -4,7 +4,7 @@
 // saved in the user's own ports file. The device list is listed again every 2 s while the window
 // is open, so an adapter plugged in shows up.
 
-#include "app/Localisation.h"
+#include "core/Localisation.h"
 #include "ports/PortMap.h"
 
 #include <QDialog>

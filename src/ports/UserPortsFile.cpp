@@ -1,6 +1,6 @@
 #include "ports/UserPortsFile.h"
 
-#include "app/StoredSettings.h"
+#include "core/StoredSettings.h"
 #include "platform/AtomicFile.h"
 
 #include <QDir>

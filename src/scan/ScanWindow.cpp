@@ -1,8 +1,8 @@
 #include "scan/ScanWindow.h"
 
-#include "app/Localisation.h"
 #include "app/ParameterFrame.h"
-#include "app/ToolContext.h"
+#include "core/Localisation.h"
+#include "core/ToolContext.h"
 #include "link/LineSession.h"
 #include "link/SerialPort.h"
 #include "platform/ProgramSelection.h"

@@ -6,7 +6,7 @@
 // a port of its own for the COM entry the window has chosen, so the window's port must be closed.
 // It only shows and forwards: the scan is GatewayScan's.
 
-#include "app/Localisation.h"
+#include "core/Localisation.h"
 #include "scan/GatewayScan.h"
 
 #include <QWidget>

@@ -3,7 +3,7 @@
 // value checks, and the apply (request kind 12) and transmit (request kind 13) operations with
 // the release that follows a rocker-button telegram (Timer6, then Timer7).
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "sender/SenderValues.h"
 
 #include <QColor>

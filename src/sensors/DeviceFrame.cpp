@@ -1,6 +1,6 @@
 #include "sensors/DeviceFrame.h"
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "gateway/GatewayImage.h"
 #include "link/Answer.h"
 #include "link/Hex.h"

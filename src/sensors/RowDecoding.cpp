@@ -1,6 +1,6 @@
 #include "sensors/RowDecoding.h"
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "link/Answer.h"
 
 SensorRowTexts decodeSensorRow(const Answer& answer, const ScaleAccess& scale) {

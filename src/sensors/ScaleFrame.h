@@ -3,7 +3,7 @@
 // per data byte position. The array index of the value fields runs opposite to the byte
 // number: the column of data byte k uses txt_min(3 - k) and txt_max(3 - k).
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 
 #include <QGroupBox>
 #include <array>

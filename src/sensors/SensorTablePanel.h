@@ -3,7 +3,7 @@
 // read switch chk_read with its caption, and the legend of the inversion shading. The panel
 // owns the table read cycle (request kinds 4, 3 and 7 on Timer1, Timer2 and Timer3).
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 
 #include <QWidget>
 #include <array>

@@ -1,6 +1,6 @@
 #include "sensors/TableReadCycle.h"
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "link/Hex.h"
 #include "link/Link.h"
 #include "platform/MessageBoxes.h"

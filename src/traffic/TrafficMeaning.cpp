@@ -1,6 +1,6 @@
 #include "traffic/TrafficMeaning.h"
 
-#include "app/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "gateway/GatewayImage.h"
 #include "link/Exchange.h"
 #include "link/Hex.h"

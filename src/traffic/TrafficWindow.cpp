@@ -1,7 +1,7 @@
 #include "traffic/TrafficWindow.h"
 
-#include "app/Localisation.h"
-#include "app/ToolContext.h"
+#include "core/Localisation.h"
+#include "core/ToolContext.h"
 #include "platform/AtomicFile.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"

@@ -4,7 +4,7 @@
 // Pause (the counting goes on), Clear, the "problems only" filter, following the newest row, and
 // saving the rows as CSV. It only shows and forwards: the records are TrafficRecorder's.
 
-#include "app/Localisation.h"
+#include "core/Localisation.h"
 
 #include <QWidget>
 #include <functional>

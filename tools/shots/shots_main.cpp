@@ -5,13 +5,13 @@
 // delete, alarm (the lower part of the main window), history, ports, scan, traffic, restore (the
 // preview).
 
-#include "app/Localisation.h"
 #include "app/MainWindow.h"
 #include "app/StartRoutine.h"
 #include "backup/BackupMenu.h"
 #include "backup/ConfigFile.h"
 #include "backup/RestoreWindow.h"
 #include "backup/SaveWindow.h"
+#include "core/Localisation.h"
 #include "history/HistoryWindow.h"
 #include "learn/LearnPanel.h"
 #include "learn/StatusWindow.h"

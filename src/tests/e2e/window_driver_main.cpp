@@ -5,10 +5,10 @@
 
 #include "app/MainWindow.h"
 #include "app/StartRoutine.h"
-#include "link/PortSelector.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
+#include "ports/PortSelector.h"
 
 #include <QApplication>
 #include <QCheckBox>

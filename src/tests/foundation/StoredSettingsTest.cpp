@@ -1,5 +1,5 @@
-#include "app/StoredSettings.h"
-#include "link/PortSelector.h"
+#include "core/StoredSettings.h"
+#include "ports/PortSelector.h"
 
 #include <gtest/gtest.h>
 

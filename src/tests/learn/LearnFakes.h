@@ -3,8 +3,8 @@
 // timers, a real link over a scripted port, recording message boxes, the status window and small
 // fakes of the main window, the sensor rows, the scaling and the sender rows.
 
-#include "app/ProgramSettings.h"
-#include "app/ToolContext.h"
+#include "core/ProgramSettings.h"
+#include "core/ToolContext.h"
 #include "learn/LearnPanel.h"
 #include "learn/StatusWindow.h"
 #include "link/Answer.h"

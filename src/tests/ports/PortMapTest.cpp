@@ -2,7 +2,7 @@
 // changed without losing what else it holds.
 
 #include "ports/PortMap.h"
-#include "app/StoredSettings.h"
+#include "core/StoredSettings.h"
 #include "ports/UserPortsFile.h"
 #include "support/UserFileAt.h"
 

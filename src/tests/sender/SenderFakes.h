@@ -2,7 +2,7 @@
 // Small stand-ins for the main window, the sensor table and the scaling frame, as the sender
 // rows see them.
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "link/Link.h"
 
 class SenderFakeMainWindow : public MainWindowAccess {

@@ -2,7 +2,7 @@
 // Stand-ins for the main window and the sender rows, and a small gateway that answers reads
 // and writes of registers and coils on the scripted port, in ASCII or RTU framing.
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "link/Answer.h"
 #include "link/Hex.h"
 #include "link/Link.h"

@@ -1,4 +1,4 @@
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "link/Answer.h"
 #include "params/ResponseTime.h"
 #include "sensors/RowDecoding.h"

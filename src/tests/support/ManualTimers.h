@@ -1,7 +1,7 @@
 #pragma once
 // The main window's seven timers on a manual clock, for the panel rigs of the unit tests.
 
-#include "app/ToolContext.h"
+#include "core/ToolContext.h"
 #include "platform/Timer.h"
 
 #include <array>
