@@ -35,7 +35,7 @@ class StatusWindow;
 class TrafficRecorder;
 class TrafficWindow;
 
-class MainWindow : public QMainWindow, public LinkWindow, public MainWindowAccess {
+class MainWindow : public QMainWindow, public LinkFields, public MainWindowAccess {
     Q_OBJECT
 public:
     MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSComm1, MessageBoxes& messages,
@@ -47,7 +47,7 @@ public:
     void MenuMain_Click(int index);
     void send() { link_->send(); }
 
-    // LinkWindow
+    // LinkFields
     QString modbusAddressText() const override;
     void setAlarmCaption(const QString& text) override;
     void setReceiveBoxText(const QString& text) override;

@@ -156,6 +156,13 @@ void ParameterFrame::selectStartEntries() {
     }
 }
 
+void ParameterFrame::chooseLineSettings(const FoundLineSettings& found) {
+    selectEntry(modeList_, modeList_->findText(found.rtu ? "RTU" : "ASCII"));
+    selectEntry(baudList_, baudList_->findText(QString::number(found.baud)));
+    selectEntry(parityList_, found.parity == 'N' ? 0 : found.parity == 'O' ? 2 : 1);
+    setModbusAddressText(QString::number(found.address));
+}
+
 void ParameterFrame::Combo_Port_Click() {
     applySelection();
     try {

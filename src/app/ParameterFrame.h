@@ -3,6 +3,8 @@
 // box, and chk_connected. One handler applies the whole selection to the program settings and
 // the port, opens or closes it and, after a successful open, starts the identification.
 
+#include "core/LineSettingsChoice.h"
+
 #include <QGroupBox>
 #include <array>
 #include <functional>
@@ -15,7 +17,7 @@ class SerialPort;
 struct PortError;
 struct ToolContext;
 
-class ParameterFrame : public QGroupBox {
+class ParameterFrame : public QGroupBox, public LineSettingsChoice {
     Q_OBJECT
 public:
     struct Hooks {
@@ -36,6 +38,8 @@ public:
     QCheckBox* connectedBox() const { return chk_connected; }
     QString modbusAddressText() const;
     void setModbusAddressText(const QString& text);
+    // the scan's "Use": mode, baud rate and parity selected through their click handlers
+    void chooseLineSettings(const FoundLineSettings& found) override;
     QComboBox* list(int index) const; // Combo_Port 0, 1, 2, 5, 6
     // Where each COM entry points (index n - 1): the entries' tooltips, and lbl_port_device for
     // the selected one.

@@ -4,7 +4,7 @@
 // window builds one ToolContext and hands it to every panel.
 
 #include "core/ProgramSettings.h"
-#include "link/RtuRequest.h"
+#include "core/SenderRowValues.h"
 
 #include <QString>
 

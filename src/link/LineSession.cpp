@@ -24,8 +24,8 @@ LineSession::LineSession(Clock& clock, SerialPort& port, MessageBoxes& messages)
     : port_(port)
     , Timer4_(clock.createTimer("Timer4", 100))
     , Timer5_(clock.createTimer("Timer5", 1000)) {
-    LinkWindow& window = *this;
-    link_ = std::make_unique<Link>(settings_, clock, port_, *Timer4_, *Timer5_, window, messages);
+    LinkFields& fields = *this;
+    link_ = std::make_unique<Link>(settings_, clock, port_, *Timer4_, *Timer5_, fields, messages);
     configure(line_);
 }
 

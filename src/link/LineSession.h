@@ -27,7 +27,7 @@ struct LineChoice {
     }
 };
 
-class LineSession : private LinkWindow {
+class LineSession : private LinkFields {
 public:
     LineSession(Clock& clock, SerialPort& port, MessageBoxes& messages);
     ~LineSession() override;

@@ -10,13 +10,13 @@
 using namespace RequestKinds;
 
 Link::Link(ProgramSettings& settings, Clock& clock, SerialPort& MSComm1, Timer& Timer4,
-           Timer& Timer5, LinkWindow& window, MessageBoxes& messages)
+           Timer& Timer5, LinkFields& fields, MessageBoxes& messages)
     : s_(settings)
     , clock_(clock)
     , port_(MSComm1)
     , Timer4_(Timer4)
     , Timer5_(Timer5)
-    , window_(window)
+    , fields_(fields)
     , messages_(messages) {
     Timer4_.setTickHandler([this] { Timer4_Timer(); });
     Timer5_.setTickHandler([this] { Timer5_Timer(); });
@@ -110,7 +110,7 @@ void Link::resetLine() {
 
 RtuRequestInputs Link::rtuInputs() const {
     RtuRequestInputs in;
-    in.addressText = window_.modbusAddressText();
+    in.addressText = fields_.modbusAddressText();
     in.RegisterCounter = s_.RegisterCounter;
     in.CurrentRow = s_.CurrentRow;
     in.LearnOrgText = s_.LearnOrgText;
@@ -120,7 +120,7 @@ RtuRequestInputs Link::rtuInputs() const {
     in.SenderRow = s_.SenderRow;
     in.TransmitRow = s_.TransmitRow;
     if (s_.RequestKind == ApplySenderValue && s_.SenderRow >= 0 && s_.SenderRow < kSenderRows)
-        in.sender = window_.senderRowValues(s_.SenderRow);
+        in.sender = fields_.senderRowValues(s_.SenderRow);
     return in;
 }
 

@@ -22,10 +22,12 @@ class SerialPort;
 class Timer;
 class MessageBoxes;
 
-// What the link reads and writes in the main window.
-class LinkWindow {
+// The fields the link reads and writes beside the settings record: the gateway's address, the
+// alarm caption, the receive box and, for request kind 12, a sender row's values. A window
+// supplies them, or a session without one (LineSession).
+class LinkFields {
 public:
-    virtual ~LinkWindow() = default;
+    virtual ~LinkFields() = default;
     virtual QString modbusAddressText() const = 0;           // txt_Modbus_adress
     virtual void setAlarmCaption(const QString& text) = 0;   // lbl_Alarm
     virtual void setReceiveBoxText(const QString& text) = 0; // txt_empfang
@@ -50,7 +52,7 @@ public:
     using AnswerHandler = std::function<void(const Answer&)>;
 
     Link(ProgramSettings& settings, Clock& clock, SerialPort& MSComm1, Timer& Timer4, Timer& Timer5,
-         LinkWindow& window, MessageBoxes& messages);
+         LinkFields& fields, MessageBoxes& messages);
 
     // Arms Timer5, then writes the frame of the outstanding request (ASCII from RequestText,
     // RTU built per kind). Values that cannot be framed are refused with a message and nothing
@@ -164,7 +166,7 @@ private:
     SerialPort& port_;
     Timer& Timer4_;
     Timer& Timer5_;
-    LinkWindow& window_;
+    LinkFields& fields_;
     MessageBoxes& messages_;
     std::map<int32_t, AnswerHandler> handlers_;
     std::function<void()> timeOutHandler_;

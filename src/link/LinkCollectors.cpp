@@ -31,7 +31,7 @@ bool crcMatches(const QByteArray& frame) {
 void Link::resetReceiveState() {
     s_.ReceiveBuffer[0] = s_.ReceiveBuffer[1] = s_.ReceiveBuffer[2] = 0;
     s_.ReceiveCount = 0;
-    window_.setReceiveBoxText(QString());
+    fields_.setReceiveBoxText(QString());
 }
 
 void Link::forgetCollected() {
@@ -58,7 +58,7 @@ std::optional<int> Link::addressInUse() const {
     if (exchange_)
         return uint8_t(exchange_->request[0]);
     bool ok = false;
-    const int address = window_.modbusAddressText().toInt(&ok);
+    const int address = fields_.modbusAddressText().toInt(&ok);
     return ok ? std::optional<int>(address) : std::nullopt;
 }
 
@@ -170,8 +170,8 @@ void Link::completeRtuFrame() {
         tap(LineEventKind::Rejected, frame, why);
         return;
     }
-    window_.setReceiveBoxText(window_.receiveBoxText() + hexOf(frame));
-    answerTaken(Answer(window_.receiveBoxText(), true), frame, false);
+    fields_.setReceiveBoxText(fields_.receiveBoxText() + hexOf(frame));
+    answerTaken(Answer(fields_.receiveBoxText(), true), frame, false);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -254,7 +254,7 @@ void Link::answerTaken(const Answer& answer, const QByteArray& frame, bool ascii
         exchangeAnswered(answer);
         return;
     }
-    window_.setAlarmCaption(QString());
+    fields_.setAlarmCaption(QString());
     s_.LinkReady = true;
     dispatch(answer, ascii);
 }

@@ -3,18 +3,13 @@
 // fields as they are when send() runs. A pure function of its inputs. The bytes of request kind
 // 12 are built here for both modes.
 
+#include "core/SenderRowValues.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <variant>
-
-// A sender row's controls: Combo1's list index (-1 none; 0, 1, 2 are ORG 5, 6, 7) and the
-// decimal texts of txt_snd_data_1..4 and txt_snd_status, checked values as whole numbers.
-struct SenderRowValues {
-    int orgIndex = 0;
-    QString data1, data2, data3, data4, status;
-};
 
 struct RtuRequestInputs {
     QString addressText; // txt_Modbus_adress, decimal

@@ -1,17 +1,15 @@
 #include "scan/ScanWindow.h"
 
-#include "app/ParameterFrame.h"
+#include "core/LineSettingsChoice.h"
 #include "core/Localisation.h"
 #include "core/ToolContext.h"
 #include "link/LineSession.h"
 #include "link/SerialPort.h"
-#include "platform/ProgramSelection.h"
 #include "platform/WindowPlacement.h"
 #include "scan/ScanOutput.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -44,8 +42,8 @@ QString lineCaption(const LineChoice& line) {
 }
 } // namespace
 
-ScanWindow::ScanWindow(ToolContext& ctx, ParameterFrame& parameters, const SerialPort& windowPort,
-                       PortMaker makePort, QWidget* owner)
+ScanWindow::ScanWindow(ToolContext& ctx, LineSettingsChoice& parameters,
+                       const SerialPort& windowPort, PortMaker makePort, QWidget* owner)
     : QWidget(owner, Qt::Window)
     , ctx_(ctx)
     , parameters_(parameters)
@@ -358,13 +356,8 @@ void ScanWindow::bt_use_Click(int index) {
     if (index < 0 || index >= int(found_.size()) || !windowPortClosed())
         return;
     const FoundGateway& g = found_[size_t(index)];
-    // as the user picks them: each selection runs the frame's click handler
-    QComboBox* modes = parameters_.list(5);
-    QComboBox* bauds = parameters_.list(1);
-    selectEntry(modes, modes->findText(kModes[g.line.mode == LineMode::Rtu ? 1 : 0]));
-    selectEntry(bauds, bauds->findText(QString::number(g.line.baud)));
-    selectEntry(parameters_.list(2), parityIndex(g.line.parity));
-    parameters_.setModbusAddressText(QString::number(g.address));
+    parameters_.chooseLineSettings(
+        {g.line.mode == LineMode::Rtu, g.line.baud, g.line.parity, g.address});
     tell(QString(say("Übernommen: %1, Adresse %2. Zum Verbinden „open“ wählen.",
                      "Taken over: %1, address %2. Choose \"open\" to connect."))
              .arg(lineCaption(g.line))

@@ -15,7 +15,7 @@
 #include <memory>
 
 class LineSession;
-class ParameterFrame;
+class LineSettingsChoice;
 class QCheckBox;
 class QLabel;
 class QListWidget;
@@ -32,7 +32,7 @@ public:
     // A closed port for COM entry n, resolved as the window's port resolves it.
     using PortMaker = std::function<std::unique_ptr<SerialPort>(int commPort)>;
 
-    ScanWindow(ToolContext& ctx, ParameterFrame& parameters, const SerialPort& windowPort,
+    ScanWindow(ToolContext& ctx, LineSettingsChoice& parameters, const SerialPort& windowPort,
                PortMaker makePort, QWidget* owner);
     ~ScanWindow() override;
 
@@ -65,7 +65,7 @@ private:
     void setScanning(bool on);
 
     ToolContext& ctx_;
-    ParameterFrame& parameters_;
+    LineSettingsChoice& parameters_;
     const SerialPort& windowPort_;
     PortMaker makePort_;
     std::vector<FoundGateway> found_;

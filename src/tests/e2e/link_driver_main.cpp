@@ -20,7 +20,7 @@
 #include <vector>
 
 namespace {
-class DriverWindow : public LinkWindow {
+class DriverWindow : public LinkFields {
 public:
     QString address;
     SenderRowValues sender;

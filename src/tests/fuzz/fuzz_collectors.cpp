@@ -11,7 +11,7 @@
 #include <QCoreApplication>
 
 namespace {
-class FuzzWindow : public LinkWindow {
+class FuzzWindow : public LinkFields {
 public:
     QString modbusAddressText() const override { return address; }
     void setAlarmCaption(const QString&) override {}

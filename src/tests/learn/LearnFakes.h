@@ -21,7 +21,7 @@
 #include <memory>
 #include <vector>
 
-class LearnFakeLinkWindow : public LinkWindow {
+class LearnFakeLinkWindow : public LinkFields {
 public:
     explicit LearnFakeLinkWindow(const QString& address)
         : address_(address) {}

@@ -8,7 +8,7 @@
 #include <random>
 
 namespace {
-class LinkTestWindow : public LinkWindow {
+class LinkTestWindow : public LinkFields {
 public:
     QString modbusAddressText() const override { return address; }
     void setAlarmCaption(const QString& text) override { alarm = text; }

@@ -38,7 +38,7 @@ public:
 };
 
 // The link's view of the main window: the sender rows answer for themselves.
-class SenderLinkWindow : public LinkWindow {
+class SenderLinkWindow : public LinkFields {
 public:
     explicit SenderLinkWindow(const SenderRowsAccess& rows, const SenderFakeMainWindow& main)
         : rows_(rows)

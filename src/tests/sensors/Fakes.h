@@ -34,7 +34,7 @@ public:
     bool statusWindowFails = false;
 };
 
-class SensorsFakeLinkWindow : public LinkWindow {
+class SensorsFakeLinkWindow : public LinkFields {
 public:
     explicit SensorsFakeLinkWindow(const SensorsFakeMainWindow& main)
         : main_(main) {}

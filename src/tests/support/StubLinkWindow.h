@@ -4,7 +4,7 @@
 
 #include "link/Link.h"
 
-class StubLinkWindow : public LinkWindow {
+class StubLinkWindow : public LinkFields {
 public:
     QString modbusAddressText() const override { return "1"; }
     void setAlarmCaption(const QString&) override {}
