@@ -62,7 +62,7 @@ def upward_includes(src, floors, sideways):
 def main():
     here = pathlib.Path(__file__).resolve()
     parser = argparse.ArgumentParser()
-    parser.add_argument("--root", type=pathlib.Path, default=here.parents[3])
+    parser.add_argument("--root", type=pathlib.Path, default=here.parents[1])
     parser.add_argument("--count", action="store_true")
     args = parser.parse_args()
     floors, sideways = read_floors(args.root / "docs" / "ARCHITECTURE.md")
