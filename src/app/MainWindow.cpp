@@ -42,8 +42,8 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
     , read_(std::move(read))
     , opener_(opener)
     , ports_(std::make_unique<PortDirectory>(read_))
-    , makePort_([read = read_](int commPort) -> std::unique_ptr<SerialPort> {
-        auto port = std::make_unique<PortSelector>(PortSelector::BackendFactory{}, read);
+    , makePort_([read = read_, &clock](int commPort) -> std::unique_ptr<SerialPort> {
+        auto port = std::make_unique<PortSelector>(PortSelector::BackendFactory{}, read, &clock);
         port->setCommPort(commPort);
         return port;
     }) {

@@ -46,15 +46,15 @@ int main(int argc, char** argv) {
     ProgramSettings settings;
     applyStartValues(settings);
     QtClock clock;
-    PortSelector MSComm1([&clock] { return makeDemoGateway(clock); }, read);
+    PortSelector MSComm1([&clock] { return makeDemoGateway(clock); }, read, &clock);
     QtMessageBoxes messages;
     DesktopDocumentOpener opener;
     MainWindow window(settings, clock, MSComm1, messages, read, opener);
     window.setSerialDevices(std::make_shared<SystemDevices>());
     // the gateway scan's own port for a COM entry, resolved as MSComm1 resolves it
     window.setPortMaker([&clock, read](int commPort) -> std::unique_ptr<SerialPort> {
-        auto port =
-            std::make_unique<PortSelector>([&clock] { return makeDemoGateway(clock); }, read);
+        auto port = std::make_unique<PortSelector>([&clock] { return makeDemoGateway(clock); },
+                                                   read, &clock);
         port->setCommPort(commPort);
         return port;
     });

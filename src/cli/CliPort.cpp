@@ -1,10 +1,12 @@
 #include "cli/CliPort.h"
 
 #include "link/DevicePort.h"
+#include "net/NetworkPort.h"
 #include "ports/PortSelector.h"
 #include "sim/SimulatedGatewayPort.h"
 
 #include <QRegularExpression>
+#include <cerrno>
 
 int comPortNumber(const QString& name) {
     static const QRegularExpression com("^COM([0-9]{1,6})$",
@@ -16,8 +18,15 @@ int comPortNumber(const QString& name) {
 std::unique_ptr<SerialPort> makeCliPort(const QString& name, Clock& clock) {
     if (name.compare("simulator", Qt::CaseInsensitive) == 0)
         return makeDemoGateway(clock);
+    if (isNetworkAddressText(name)) {
+        const auto address = parseNetworkAddress(name);
+        if (const QString* problem = std::get_if<QString>(&address))
+            throw PortError{EINVAL, *problem, name};
+        return std::make_unique<NetworkPort>(clock, std::get<NetworkAddress>(address));
+    }
     if (const int n = comPortNumber(name)) {
-        auto selector = std::make_unique<PortSelector>([&clock] { return makeDemoGateway(clock); });
+        auto selector = std::make_unique<PortSelector>([&clock] { return makeDemoGateway(clock); },
+                                                       SettingReader{}, &clock);
         selector->setCommPort(n); // throws PortError outside 1..255
         return selector;
     }

@@ -1,8 +1,9 @@
 #pragma once
 // The serial port that --port names. "simulator" is the built-in demo gateway (a transceiver at
 // address 1) on the program's clock; COMn resolves through the stored settings as in the window
-// (PortSelector, whose "simulator" is the same built-in gateway); anything else is a device path,
-// used as it is.
+// (PortSelector, whose "simulator" is the same built-in gateway); tcp://, rfc2217:// and
+// modbus-tcp:// name a network port (a malformed one throws PortError); anything else is a device
+// path, used as it is.
 
 #include <QString>
 #include <functional>

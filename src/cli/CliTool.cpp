@@ -4,6 +4,7 @@
 #include "link/LineSession.h"
 #include "link/SerialPort.h"
 #include "platform/MessageBoxes.h"
+#include "ports/PortTexts.h"
 
 #include <QCommandLineParser>
 
@@ -187,6 +188,11 @@ void CliTool::openAndRun() {
     messages_ = std::make_unique<StreamMessageBoxes>(io_);
     try {
         port_ = makePort_(options_.port);
+        if (options_.netMarginMs)
+            port_->setNetworkMarginMs(*options_.netMarginMs);
+        // a lost connection or device ends the request underway at once ("port closed"); the
+        // port says why here
+        port_->setDeviceLostHandler([this](const PortError& e) { portLost(e); });
         line_ = std::make_unique<LineSession>(clock_, *port_, *messages_);
         line_->configure(options_.line);
         line_->open();
@@ -210,6 +216,12 @@ void CliTool::openAndRun() {
         return;
     }
     client_->identify([this](const std::optional<StepFailure>& f) { identified(f); });
+}
+
+void CliTool::portLost(const PortError& e) {
+    io_.message("qrx-cli: " + (e.net != NetFailure::None
+                                   ? networkFailureText(e)
+                                   : QString("%1: %2").arg(options_.port, e.reason)));
 }
 
 void CliTool::identified(const std::optional<StepFailure>& failure) {

@@ -16,6 +16,7 @@ class LineSession;
 class MessageBoxes;
 class SerialPort;
 class VerboseTap;
+struct PortError;
 
 class CliTool {
 public:
@@ -38,6 +39,7 @@ private:
     bool parseCommand(const QStringList& args);
     void openAndRun();
     void identified(const std::optional<StepFailure>& failure);
+    void portLost(const PortError& e);
 
     Clock& clock_;
     CliStreams& io_;

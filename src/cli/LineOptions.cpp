@@ -1,6 +1,8 @@
 #include "cli/LineOptions.h"
 
 #include "cli/CliArguments.h"
+#include "net/NetworkAddress.h"
+#include "ports/PortMap.h"
 
 #include <QCommandLineParser>
 #include <cmath>
@@ -10,7 +12,9 @@ QList<QCommandLineOption> lineOptions() {
     return {
         {"port",
          "COMn (resolved through the stored settings, as in the window), a device path such "
-         "as /dev/ttyUSB0, or \"simulator\" for the built-in gateway. Default COM1.",
+         "as /dev/ttyUSB0, a network port (tcp://HOST:PORT for a serial server, "
+         "rfc2217://HOST:PORT for one with RFC 2217, modbus-tcp://HOST[:PORT] for a Modbus TCP "
+         "gateway), or \"simulator\" for the built-in gateway. Default COM1.",
          "port", "COM1"},
         {"mode", "Framing: ascii or rtu. Default ascii.", "mode", "ascii"},
         {"baud", "Baud rate: 1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200. Default 9600.",
@@ -22,6 +26,10 @@ QList<QCommandLineOption> lineOptions() {
          "x the response time + 100 ms plus the line time of the frames.",
          "ms"},
         {"retries", "Further attempts after a time-out, 0..10. Default 2.", "n", "2"},
+        {"net-margin",
+         "Milliseconds a network port adds to every answer time-out, 0..60000. Default 100 "
+         "(or the COM entry's).",
+         "ms"},
         {"verbose", "Every frame on the line, decoded, on standard error."},
     };
 }
@@ -63,7 +71,13 @@ std::variant<LineOptions, QString> takeLineOptions(const QCommandLineParser& p, 
     QString error;
     o.port = p.value("port").trimmed();
     if (o.port.isEmpty())
-        return QString("--port needs a port: COMn, a device path or \"simulator\"");
+        return QString("--port needs a port: COMn, a device path, a network address or "
+                       "\"simulator\"");
+    if (isNetworkAddressText(o.port)) {
+        const auto address = parseNetworkAddress(o.port);
+        if (const QString* problem = std::get_if<QString>(&address))
+            return "--port " + *problem;
+    }
     const auto mode = modeOf(p.value("mode"));
     if (!mode)
         return QString("--mode takes ascii or rtu, not \"%1\"").arg(p.value("mode"));
@@ -96,6 +110,13 @@ std::variant<LineOptions, QString> takeLineOptions(const QCommandLineParser& p, 
     if (!retries)
         return error;
     o.retries = int(*retries);
+    if (p.isSet("net-margin")) {
+        const auto margin =
+            numberArgument("--net-margin", p.value("net-margin"), 0, kMaxNetMarginMs, error);
+        if (!margin)
+            return error;
+        o.netMarginMs = int(*margin);
+    }
     o.verbose = p.isSet("verbose");
     return o;
 }

@@ -13,11 +13,12 @@
 class QCommandLineParser;
 
 struct LineOptions {
-    QString port = "COM1"; // COMn, a device path, or "simulator"
+    QString port = "COM1"; // COMn, a device path, a network address, or "simulator"
     LineChoice line;       // ASCII, 9600 baud, even parity
     uint8_t address = 0;   // 0: not given
     std::optional<int> timeoutMs;
     int retries = 2;
+    std::optional<int> netMarginMs; // a network port's; else its mapping's or 100
     bool verbose = false;
 };
 

@@ -16,10 +16,10 @@ void VerboseTap::lineEvent(const LineEvent& e) {
     r.rejection = e.rejection;
     r.exceptionCode = e.exceptionCode;
     r.late = e.late;
-    r.ascii = e.ascii;
+    r.format = e.format;
     QString line = QString("%1 ms").arg(e.atMs, 7);
     if (e.kind != LineEventKind::TimedOut)
-        line += (e.kind == LineEventKind::Written ? " -> " : " <- ") + frameText(e.frame, e.ascii);
+        line += (e.kind == LineEventKind::Written ? " -> " : " <- ") + frameText(e.frame, e.format);
     line += "    " + meaningText(r, true);
     QString check = checkText(r, true);
     if (e.kind == LineEventKind::Taken)

@@ -42,6 +42,7 @@ public:
     const LineChoice& line() const { return line_; }
 
     Link& link() { return *link_; }
+    SerialPort& port() { return port_; }
     ProgramSettings& settings() { return settings_; }
 
 private:

@@ -15,20 +15,24 @@ enum class LineEventKind {
     Drained,  // bytes taken off the line as late, while the next request waited for quiet
 };
 
+// How a frame is laid out on the line: Modbus ASCII, RTU, or Modbus TCP's MBAP header.
+enum class FrameFormat { Rtu, Ascii, Mbap };
+
 enum class Rejection {
     None,
-    CheckFailed,  // CRC or LRC wrong, or not hex
-    OtherAddress, // a good frame from another slave address
-    NotAccepted,  // a function code the tool does not take
-    Exception,    // a good exception answer (function code with the high bit); exceptionCode
-    Noise,        // bytes that start no frame
+    CheckFailed,      // CRC or LRC wrong, or not hex
+    OtherAddress,     // a good frame from another slave address
+    NotAccepted,      // a function code the tool does not take
+    Exception,        // a good exception answer (function code with the high bit); exceptionCode
+    Noise,            // bytes that start no frame
+    OtherTransaction, // Modbus TCP: an answer with a transaction id the tool did not send
 };
 
 struct LineEvent {
     LineEventKind kind = LineEventKind::Written;
     int64_t atMs = 0; // the link's clock
-    QByteArray frame; // as on the line: RTU bytes with CRC, ASCII text with ":" and CR LF
-    bool ascii = false;
+    QByteArray frame; // as on the line: RTU bytes with CRC, ASCII text with ":" and CR LF, MBAP
+    FrameFormat format = FrameFormat::Rtu;
     int32_t requestKind = 0; // the outstanding request kind (0 for a client's exchange)
     Rejection rejection = Rejection::None;
     uint8_t exceptionCode = 0;

@@ -21,6 +21,8 @@ Link::Link(ProgramSettings& settings, Clock& clock, SerialPort& MSComm1, Timer& 
     Timer4_.setTickHandler([this] { Timer4_Timer(); });
     Timer5_.setTickHandler([this] { Timer5_Timer(); });
     port_.setBytesArrivedHandler([this] { bytesArrived(); });
+    port_.setStateChangedHandler([this] { portStateChanged(); });
+    timeOutMs_ = Timer5_.interval();
 }
 
 void Link::setAnswerHandler(int32_t kind, AnswerHandler handler) {
@@ -32,7 +34,14 @@ void Link::setTimeOutHandler(std::function<void()> handler) {
 }
 
 void Link::setAnswerTimeOut(int ms) {
-    Timer5_.setInterval(ms);
+    setTimeOutInterval(ms);
+}
+
+void Link::setTimeOutInterval(int ms) {
+    timeOutMs_ = ms;
+    const int withMargin = clampTimerInterval(int64_t{ms} + port_.networkMarginMs());
+    if (Timer5_.interval() != withMargin)
+        Timer5_.setInterval(withMargin);
 }
 
 void Link::stopAnswerTimeOut() {
@@ -54,7 +63,9 @@ void Link::move(Event event) {
         // its own from the write
         if (state_ != S::Awaiting)
             Timer5_.setEnabled(false);
-        Timer5_.setEnabled(true);
+        // a frame written while the port connects goes out with the connection: its time-out
+        // runs from there (portStateChanged), the port's connect time-out bounds the wait
+        Timer5_.setEnabled(!port_.connecting());
         state_ = S::Awaiting;
         break;
     case Event::Answered:
@@ -100,6 +111,7 @@ int Link::quietBoundMs() const {
 
 void Link::resetLine() {
     forgetCollected();
+    mbapIn_.reset();
     exceptionWatch_.reset();
     strayRtu_.clear();
     move(Event::Reset);
@@ -125,7 +137,7 @@ RtuRequestInputs Link::rtuInputs() const {
 }
 
 std::optional<QByteArray> Link::windowFrame() {
-    if (s_.ModeText == "ASCII") {
+    if (s_.ModeText == "ASCII" && !mbap()) {
         const auto bytes = bytesFromHex(s_.RequestText);
         if (!bytes || bytes->size() < 2) {
             messages_.show("Request not sent: it is not a valid Modbus request.");
@@ -133,7 +145,7 @@ std::optional<QByteArray> Link::windowFrame() {
         }
         return asciiFrame(s_.RequestText.toUpper());
     }
-    if (s_.ModeText != "RTU")
+    if (s_.ModeText != "RTU" && !mbap())
         return std::nullopt;
     const RtuBuildResult built = buildRtuRequest(s_.RequestKind, rtuInputs());
     if (const auto* refused = std::get_if<RequestRefused>(&built)) {
@@ -141,7 +153,7 @@ std::optional<QByteArray> Link::windowFrame() {
         return std::nullopt;
     }
     if (const auto* bytes = std::get_if<QByteArray>(&built))
-        return rtuFrame(*bytes);
+        return framed(*bytes);
     return std::nullopt;
 }
 
@@ -159,15 +171,17 @@ void Link::send() {
     if (!frame)
         return;
     // the address byte: first in RTU, the first two hex digits after ":" in ASCII
-    const uint8_t address = s_.ModeText == "RTU" ? uint8_t(frame->at(0))
-                                                 : uint8_t(frame->mid(1, 2).toUInt(nullptr, 16));
+    const uint8_t address = mbap()                 ? uint8_t(frame->at(kMbapHeaderBytes - 1))
+                            : s_.ModeText == "RTU" ? uint8_t(frame->at(0))
+                                                   : uint8_t(frame->mid(1, 2).toUInt(nullptr, 16));
     writeOrHold(*frame, address);
 }
 
 void Link::writeOrHold(const QByteArray& frame, uint8_t address) {
     using S = ExchangeState;
+    // Modbus TCP tells a late answer by its transaction id: nothing need wait for it
     const bool lateAnswerPossible =
-        state_ == S::TimedOut || state_ == S::Draining || state_ == S::Holding;
+        !mbap() && (state_ == S::TimedOut || state_ == S::Draining || state_ == S::Holding);
     // A late answer is taken for the next request's only when both go to the same address;
     // an answer from another address fails the address check.
     if (!lateAnswerPossible || address != lastAddress_) {
@@ -185,6 +199,7 @@ void Link::writeOrHold(const QByteArray& frame, uint8_t address) {
 }
 
 void Link::write(const QByteArray& frame, uint8_t address) {
+    setTimeOutInterval(timeOutMs_);
     port_.Output(frame);
     lastAddress_ = address;
     move(Event::Written);
@@ -221,7 +236,8 @@ void Link::drainUntilQuiet() {
 
 void Link::Timer4_Timer() {
     try {
-        if (state_ == ExchangeState::Holding || state_ == ExchangeState::Draining) {
+        const bool draining = state_ == ExchangeState::Holding || state_ == ExchangeState::Draining;
+        if (draining && !mbap()) {
             drainUntilQuiet();
             return;
         }
@@ -252,6 +268,24 @@ void Link::bytesArrived() {
         Timer4_Timer();
 }
 
+void Link::portStateChanged() {
+    if (!port_.PortOpen()) {
+        // the port closed on its own (a device unplugged, a connection lost): what was underway
+        // ends now, not at its time-out
+        resetLine();
+        if (claimed_)
+            Timer5_.setEnabled(false);
+        if (exchange_)
+            finishExchange(resultOf(ExchangeOutcome::PortClosed));
+        return;
+    }
+    if (!port_.connecting() && state_ == ExchangeState::Awaiting && !Timer5_.isEnabled()) {
+        Timer5_.setEnabled(true); // the frame written while connecting is on its way now
+        if (exchange_)
+            exchange_->writtenAtMs = clock_.nowMs();
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The tap
 
@@ -270,7 +304,7 @@ void Link::notify(LineEventKind kind, const QByteArray& frame, Rejection why, ui
     e.kind = kind;
     e.atMs = clock_.nowMs();
     e.frame = frame;
-    e.ascii = s_.ModeText == "ASCII";
+    e.format = frameFormat();
     e.requestKind = exchange_ ? RequestKinds::None : s_.RequestKind;
     e.rejection = why;
     e.exceptionCode = code;

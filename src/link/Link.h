@@ -9,6 +9,7 @@
 #include "link/Answer.h"
 #include "link/Exchange.h"
 #include "link/LineTap.h"
+#include "link/Mbap.h"
 #include "link/RtuRequest.h"
 
 #include <QString>
@@ -65,6 +66,7 @@ public:
     // alarm.
     void setTimeOutHandler(std::function<void()> handler);
     // Timer5's interval, and switching it off (reading stops, the identification falls back).
+    // A network port's margin comes on top (SerialPort::networkMarginMs).
     void setAnswerTimeOut(int ms);
     void stopAnswerTimeOut();
 
@@ -122,6 +124,11 @@ private:
     };
 
     void move(Event event); // the one place that moves state_ and switches Timer5
+    // Timer5's interval: ms and the port's network margin; applied again at every write, since
+    // the port behind a COM entry may change.
+    void setTimeOutInterval(int ms);
+    // A connecting port stood up, or the port closed on its own.
+    void portStateChanged();
     void writeOrHold(const QByteArray& frame, uint8_t address);
     void write(const QByteArray& frame, uint8_t address);
     void drainUntilQuiet();
@@ -143,6 +150,15 @@ private:
     std::optional<int> addressInUse() const;
     int expectedAddress() const; // throws ReceiveFault for an empty or non-numeric field
     RtuRequestInputs rtuInputs() const;
+
+    // Modbus TCP (LinkMbap.cpp): the port frames in the MBAP header instead of ASCII or RTU
+    bool mbap() const;
+    FrameFormat frameFormat() const;
+    // The request bytes (address, function code, data) framed for the port and the mode.
+    QByteArray framed(const QByteArray& request);
+    void collectMbap();
+    void mbapFrameArrived(const MbapFrame& frame);
+    Rejection mbapVerdict(const QByteArray& unitAndPdu) const;
 
     // exchange (LinkExchange.cpp)
     void attemptExchange();
@@ -186,4 +202,8 @@ private:
     std::optional<ExceptionWatch> exceptionWatch_;
     std::optional<QByteArray> exceptionSeen_; // a whole RTU exception frame, within one read
     QByteArray strayRtu_;                     // RTU bytes dropped outside a frame, for the tap
+
+    int timeOutMs_ = 0; // Timer5's interval without the network margin
+    MbapCollector mbapIn_;
+    uint16_t mbapTransaction_ = 0; // of the last MBAP frame written
 };

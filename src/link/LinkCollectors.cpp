@@ -2,6 +2,7 @@
 // ":" and LF. A complete frame is checked (CRC or LRC, address, function code) before it goes to
 // its handler or to the running exchange.
 
+#include "link/FunctionCodes.h"
 #include "link/Hex.h"
 #include "link/Link.h"
 #include "link/SerialPort.h"
@@ -12,13 +13,6 @@
 using namespace RequestKinds;
 
 namespace {
-// Function codes of the answers the tool takes: reads 1 and 3, writes 5, 10, 15 and 16.
-bool isReadFunction(uint8_t f) {
-    return f == 1 || f == 3;
-}
-bool isWriteFunction(uint8_t f) {
-    return f == 5 || f == 10 || f == 15 || f == 16;
-}
 bool crcMatches(const QByteArray& frame) {
     if (frame.size() < 4)
         return false;
@@ -43,7 +37,9 @@ void Link::forgetCollected() {
 
 void Link::ReceiveAnswer() {
     try {
-        if (s_.ModeText == "RTU")
+        if (mbap())
+            collectMbap();
+        else if (s_.ModeText == "RTU")
             collectRtu();
         else if (s_.ModeText == "ASCII")
             collectAscii();

@@ -11,7 +11,7 @@ bool Link::claimLine() {
     if (claimed_)
         return false;
     claimed_ = true;
-    windowTimeOutMs_ = Timer5_.interval();
+    windowTimeOutMs_ = timeOutMs_;
     move(Event::HandedOver);
     if (claimHandler_)
         claimHandler_(true);
@@ -24,7 +24,7 @@ void Link::releaseLine() {
     cancelExchange();
     claimed_ = false;
     move(Event::HandedOver);
-    Timer5_.setInterval(windowTimeOutMs_);
+    setTimeOutInterval(windowTimeOutMs_);
     if (claimHandler_)
         claimHandler_(false);
 }
@@ -48,9 +48,8 @@ void Link::exchange(const QByteArray& request, ExchangeOptions options, Exchange
 void Link::attemptExchange() {
     PendingExchange& x = *exchange_;
     ++x.attempts;
-    Timer5_.setInterval(std::max(1, x.options.timeoutMs));
-    const QByteArray frame =
-        s_.ModeText == "RTU" ? rtuFrame(x.request) : asciiFrame(hexOf(x.request));
+    setTimeOutInterval(std::max(1, x.options.timeoutMs));
+    const QByteArray frame = framed(x.request);
     try {
         if (!port_.PortOpen())
             throw PortError{};
@@ -65,7 +64,7 @@ void Link::exchangeAnswered(const Answer& answer) {
     ExchangeResult r;
     r.outcome = ExchangeOutcome::Answered;
     // the answer text holds the check digits at its end: 4 in RTU, 2 in ASCII
-    const int checkDigits = s_.ModeText == "RTU" ? 4 : 2;
+    const int checkDigits = frameFormat() == FrameFormat::Ascii ? 2 : 4;
     r.answer =
         bytesFromHex(answer.text().left(answer.text().size() - checkDigits)).value_or(QByteArray());
     finishExchange(r);
@@ -154,7 +153,7 @@ QString describeOutcome(const ExchangeResult& r) {
     case ExchangeOutcome::Refused:
         return "request not sent";
     case ExchangeOutcome::PortClosed:
-        return "port not open";
+        return "port closed";
     case ExchangeOutcome::Cancelled:
         return "cancelled";
     }

@@ -13,6 +13,10 @@ QString rs485ValueName(int commPort) {
     return comValueName(commPort) + " RS485";
 }
 
+QString marginValueName(int commPort) {
+    return comValueName(commPort) + " NetMargin";
+}
+
 bool rs485ValueOn(const QString& text) {
     const QString t = text.trimmed().toLower();
     return t == "on" || t == "1" || t == "yes" || t == "true";
@@ -45,8 +49,14 @@ PortMapping resolvePort(int commPort, const SettingReader& system, const Setting
         if (!*read)
             continue;
         const QString target = (*read)(kPortsKey, comValueName(commPort)).trimmed();
-        if (!target.isEmpty())
-            return {target, rs485ValueOn((*read)(kPortsKey, rs485ValueName(commPort))), source};
+        if (target.isEmpty())
+            continue;
+        PortMapping m{target, rs485ValueOn((*read)(kPortsKey, rs485ValueName(commPort))), source};
+        bool ok = false;
+        const int margin = (*read)(kPortsKey, marginValueName(commPort)).trimmed().toInt(&ok);
+        if (ok && margin >= 0 && margin <= kMaxNetMarginMs)
+            m.netMarginMs = margin;
+        return m;
     }
     return {QString("/dev/ttyS%1").arg(commPort - 1), false, PortMapping::Source::Default};
 }

@@ -1,13 +1,18 @@
 #pragma once
 // What a COM entry of the port list stands for. The stored settings map "COMn" under the Ports
-// key to a device path, or to "simulator" for the built-in simulated gateway; "COMn RS485"="on"
-// asks for the driver's RS485 mode on it. The per-user file (same syntax, only the Ports key)
+// key to a device path, to "simulator" for the built-in simulated gateway, or to a network address
+// (tcp://, rfc2217://, modbus-tcp://, net/NetworkAddress.h); "COMn RS485"="on" asks for the
+// driver's RS485 mode on it, "COMn NetMargin"="150" the milliseconds a network port adds to the
+// answer time-out. The per-user file (same syntax, only the Ports key)
 // wins over the system file entry by entry, a mapping together with its option. Without an
 // entry COMn is /dev/ttyS<n-1>. The window, the port and any other client resolve through
 // resolvePort.
 
+#include "net/NetworkAddress.h"
+
 #include <QString>
 #include <functional>
+#include <optional>
 
 inline constexpr int kComPorts = 29; // the port list: COM1 .. COM29
 inline const QString kPortsKey = "SOFTWARE\\Korvalund\\QRX-QTX-RS485-MODBUS\\Ports";
@@ -15,19 +20,24 @@ inline const QString kSimulatorTarget = "simulator";
 
 struct PortMapping {
     enum class Source { Default, System, User };
-    QString target; // a device path or "simulator"
+    QString target; // a device path, "simulator" or a network address
     bool rs485 = false;
     Source source = Source::Default;
+    std::optional<int> netMarginMs =
+        std::nullopt; // stored for a network address; else the port's default
 
     bool isSimulator() const { return target.compare(kSimulatorTarget, Qt::CaseInsensitive) == 0; }
+    bool isNetwork() const { return isNetworkAddressText(target); }
     bool operator==(const PortMapping&) const = default;
 };
 
 // Reads a string value of a key in registry export syntax; empty when missing.
 using SettingReader = std::function<QString(const QString& key, const QString& valueName)>;
 
-QString comValueName(int commPort);   // "COM3"
-QString rs485ValueName(int commPort); // "COM3 RS485"
+QString comValueName(int commPort);    // "COM3"
+QString rs485ValueName(int commPort);  // "COM3 RS485"
+QString marginValueName(int commPort); // "COM3 NetMargin"
+inline constexpr int kMaxNetMarginMs = 60000;
 bool rs485ValueOn(const QString& text);
 
 // $QRX_USER_SETTINGS_FILE, else $XDG_CONFIG_HOME/korvalund/qrx-qtx-rs485-modbus.reg, where

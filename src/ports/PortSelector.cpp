@@ -3,12 +3,15 @@
 #include "core/StoredSettings.h"
 #include "link/DevicePort.h"
 #include "link/LineSettings.h"
+#include "net/NetworkPort.h"
 
 #include <QSerialPort>
+#include <cerrno>
 
-PortSelector::PortSelector(BackendFactory simulator, SettingReader reader)
+PortSelector::PortSelector(BackendFactory simulator, SettingReader reader, Clock* clock)
     : simulator_(std::move(simulator))
-    , reader_(std::move(reader)) {
+    , reader_(std::move(reader))
+    , clock_(clock) {
     if (!reader_)
         reader_ = [](const QString& k, const QString& v) { return ReadStoredSetting(k, v); };
 }
@@ -51,7 +54,35 @@ void PortSelector::Output(const QByteArray& bytes) {
         backend_->Output(bytes);
 }
 
+PortKind PortSelector::kind() const {
+    if (backend_)
+        return backend_->kind();
+    const PortMapping m = resolve(commPort_);
+    if (!m.isNetwork())
+        return PortKind::Device;
+    const auto address = parseNetworkAddress(m.target);
+    return std::holds_alternative<NetworkAddress>(address) ? std::get<NetworkAddress>(address).kind
+                                                           : PortKind::Device;
+}
+
+void PortSelector::setNetworkMarginMs(int ms) {
+    marginMs_ = ms;
+    if (backend_)
+        backend_->setNetworkMarginMs(ms);
+}
+
 std::unique_ptr<SerialPort> PortSelector::makeBackend(const PortMapping& mapping) {
+    if (mapping.isNetwork()) {
+        const auto address = parseNetworkAddress(mapping.target);
+        if (const QString* problem = std::get_if<QString>(&address))
+            throw PortError{EINVAL, *problem, mapping.target};
+        if (!clock_)
+            throw PortError{EINVAL, "Network ports are not available here", mapping.target};
+        auto port = std::make_unique<NetworkPort>(*clock_, std::get<NetworkAddress>(address));
+        port->setNetworkMarginMs(
+            marginMs_.value_or(mapping.netMarginMs.value_or(kDefaultNetworkMarginMs)));
+        return port;
+    }
     if (mapping.isSimulator()) {
         auto port = simulator_ ? simulator_() : nullptr;
         if (!port)
@@ -79,6 +110,7 @@ void PortSelector::setPortOpen(bool open) {
     port->setDeviceLostHandler([this](const PortError& e) { reportDeviceLost(e); });
     port->setOptionRefusedHandler([this](const PortError& e) { reportOptionRefused(e); });
     port->setBytesArrivedHandler([this] { reportBytesArrived(); });
+    port->setStateChangedHandler([this] { reportStateChanged(); });
     port->setPortOpen(true); // throws PortError; the backend is dropped with it
     backend_ = std::move(port);
 }

@@ -1,6 +1,8 @@
 #include "ports/PortTexts.h"
 
+#include "net/NetworkPort.h"
 #include <QDir>
+
 #include <QSerialPort>
 
 namespace {
@@ -60,6 +62,107 @@ QString settingText(const PortError& e, bool english) {
     return {};
 }
 
+// "tcp://10.0.0.5:4001 — serial server, line settings on the server"
+QString networkText(const QString& target, bool english) {
+    const auto parsed = parseNetworkAddress(target);
+    if (!std::holds_alternative<NetworkAddress>(parsed))
+        return target + " — " +
+               pick(english, "not a network address", "keine gültige Netzwerkadresse");
+    const NetworkAddress& a = std::get<NetworkAddress>(parsed);
+    switch (a.kind) {
+    case PortKind::Rfc2217:
+        return a.text() + " — " +
+               pick(english, "serial server (RFC 2217), line settings from this tool",
+                    "Seriell-Server (RFC 2217), Leitungseinstellungen von diesem Programm");
+    case PortKind::ModbusTcp:
+        return a.text() + " — " +
+               pick(english, "Modbus TCP gateway, line settings on the gateway",
+                    "Modbus-TCP-Gateway, Leitungseinstellungen am Gateway");
+    default:
+        return a.text() + " — " +
+               pick(english, "serial server, line settings on the server",
+                    "Seriell-Server, Leitungseinstellungen am Server");
+    }
+}
+
+// What to do about a network port's failure, with its host and port.
+QString networkAdvice(const PortError& e, bool english) {
+    const auto parsed = parseNetworkAddress(e.devicePath);
+    const NetworkAddress a = std::holds_alternative<NetworkAddress>(parsed)
+                                 ? std::get<NetworkAddress>(parsed)
+                                 : NetworkAddress{};
+    const QString port = QString::number(a.port);
+    const QString device = a.kind == PortKind::ModbusTcp
+                               ? pick(english, "the Modbus TCP gateway", "das Modbus-TCP-Gateway")
+                               : pick(english, "the serial server", "der Seriell-Server");
+    switch (e.net) {
+    case NetFailure::Refused:
+        return english ? QString("Connection refused: is %1 on, and is %2 its TCP port?")
+                             .arg(device, port)
+                       : QString("Verbindung abgewiesen: ist %1 eingeschaltet, und ist %2 sein "
+                                 "TCP-Port?")
+                             .arg(device, port);
+    case NetFailure::NotReachable:
+        return english ? QString("%1 is not reachable: is it on and connected to the network, and "
+                                 "is the address right?")
+                             .arg(a.host)
+                       : QString("%1 ist nicht erreichbar: ist das Gerät eingeschaltet und am "
+                                 "Netzwerk, und stimmt die Adresse?")
+                             .arg(a.host);
+    case NetFailure::NameNotFound:
+        return english ? QString("The name %1 is not known: check its spelling, or give the IP "
+                                 "address.")
+                             .arg(a.host)
+                       : QString("Der Name %1 ist nicht bekannt: prüfen Sie die Schreibweise, oder "
+                                 "geben Sie die IP-Adresse an.")
+                             .arg(a.host);
+    case NetFailure::TimedOut:
+        return english ? QString("No connection to %1 port %2 within %3 s: is %4 on, and is %2 its "
+                                 "TCP port?")
+                             .arg(a.host, port)
+                             .arg(kConnectTimeoutMs / 1000)
+                             .arg(device)
+                       : QString("Keine Verbindung zu %1 Port %2 innerhalb von %3 s: ist %4 "
+                                 "eingeschaltet, und ist %2 sein TCP-Port?")
+                             .arg(a.host, port)
+                             .arg(kConnectTimeoutMs / 1000)
+                             .arg(device);
+    case NetFailure::Closed:
+        return english ? QString("%1 closed the connection: it restarted, or another program took "
+                                 "the port.")
+                             .arg(a.host)
+                       : QString("%1 hat die Verbindung beendet: es wurde neu gestartet, oder ein "
+                                 "anderes Programm hat den Port übernommen.")
+                             .arg(a.host);
+    case NetFailure::Lost:
+        return english
+                   ? QString("The connection to %1 broke off: check the network cable and "
+                             "whether the device restarted.")
+                         .arg(a.host)
+                   : QString("Die Verbindung zu %1 ist abgerissen: prüfen Sie das Netzwerkkabel "
+                             "und ob das Gerät neu gestartet wurde.")
+                         .arg(a.host);
+    case NetFailure::NoComControl:
+        return english ? QString("The server does not offer COM port control (RFC 2217). For a "
+                                 "serial server that keeps its own line settings use "
+                                 "tcp://%1:%2.")
+                             .arg(a.host, port)
+                       : QString("Der Server bietet keine COM-Port-Steuerung (RFC 2217). Für einen "
+                                 "Seriell-Server mit eigenen Leitungseinstellungen verwenden Sie "
+                                 "tcp://%1:%2.")
+                             .arg(a.host, port);
+    case NetFailure::SettingRefused:
+        return english ? "The serial server refuses " + settingText(e, true) +
+                             ": its port cannot use it. Choose a setting it supports."
+                       : "Der Seriell-Server lehnt " + settingText(e, false) +
+                             " ab: sein Anschluss kann das nicht. Wählen Sie eine Einstellung, "
+                             "die er kann.";
+    case NetFailure::None:
+        break;
+    }
+    return {};
+}
+
 const char* kPortsWindowEn = "Tools > Ports…";
 const char* kPortsWindowDe = "Extras > Schnittstellen…";
 
@@ -92,6 +195,8 @@ QString permissionText(const DeviceAccess& a, bool english) {
 
 QString advice(const PortError& e, const DeviceAccess& a, bool english) {
     const QString window = pick(english, kPortsWindowEn, kPortsWindowDe);
+    if (e.net != NetFailure::None)
+        return networkAdvice(e, english);
     if (e.devicePath.compare(kSimulatorTarget, Qt::CaseInsensitive) == 0)
         return pick(english, "The simulated gateway is not available in this program.",
                     "Das simulierte Gateway ist in diesem Programm nicht verfügbar.");
@@ -135,6 +240,8 @@ QString describeMapping(const PortMapping& m, const QList<SerialDevice>& present
     QString text;
     if (m.isSimulator())
         text = pick(english, "simulated gateway", "simuliertes Gateway");
+    else if (m.isNetwork())
+        text = networkText(m.target, english);
     else if (const SerialDevice* d = findDevice(present, m.target))
         text = deviceText(*d, english);
     else
@@ -153,9 +260,14 @@ QString failureDetail(const PortError& e, const DeviceAccess& access, bool engli
 }
 
 QString failureDetail(const PortError& e, bool english) {
-    const bool device =
-        !e.devicePath.isEmpty() && e.devicePath.compare(kSimulatorTarget, Qt::CaseInsensitive) != 0;
+    const bool device = !e.devicePath.isEmpty() &&
+                        e.devicePath.compare(kSimulatorTarget, Qt::CaseInsensitive) != 0 &&
+                        !isNetworkAddressText(e.devicePath);
     return failureDetail(e, device ? probeDeviceAccess(e.devicePath) : DeviceAccess{}, english);
+}
+
+QString networkFailureText(const PortError& e) {
+    return e.devicePath + ": " + networkAdvice(e, true);
 }
 
 QString optionRefusedText(bool english) {
@@ -176,6 +288,14 @@ QString mappingProblem(int commPort, const QString& target, bool english) {
                     "simulierte Gateway.");
     if (target.compare(kSimulatorTarget, Qt::CaseInsensitive) == 0)
         return {};
+    if (isNetworkAddressText(target))
+        return std::holds_alternative<NetworkAddress>(parseNetworkAddress(target))
+                   ? QString()
+                   : target + pick(english,
+                                   ": a network port is written tcp://HOST:PORT, "
+                                   "rfc2217://HOST:PORT or modbus-tcp://HOST[:PORT].",
+                                   ": ein Netzwerk-Port wird tcp://HOST:PORT, rfc2217://HOST:PORT "
+                                   "oder modbus-tcp://HOST[:PORT] geschrieben.");
     if (!QDir::isAbsolutePath(target))
         return target +
                pick(english, ": a device path begins with /.", ": ein Gerätepfad beginnt mit /.");

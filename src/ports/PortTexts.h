@@ -21,6 +21,10 @@ QString failureDetail(const PortError& e, const DeviceAccess& access, bool engli
 // The same, asking the system about the device now.
 QString failureDetail(const PortError& e, bool english);
 
+// A network port's failure in one line, for the command line: "tcp://10.0.0.5:4001: Connection
+// refused: is the serial server on, and is 4001 its TCP port?"
+QString networkFailureText(const PortError& e);
+
 // The message when the port opened but refused the RS485 mode of its mapping.
 QString optionRefusedText(bool english);
 

@@ -2,6 +2,7 @@
 
 #include "core/Localisation.h"
 #include "core/ToolContext.h"
+#include "net/NetworkPort.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
 #include "ports/PortDirectory.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -86,6 +88,7 @@ PortsWindow::PortsWindow(ToolContext& ctx, PortDirectory& directory, QWidget* ow
             [this](int row, int) { tbl_devices_Click(row); });
     connect(tbl_mappings, &QTableWidget::cellClicked, this,
             [this](int row, int) { tbl_mappings_Click(row); });
+    connect(txt_path, &QLineEdit::textEdited, this, [this] { txt_path_Change(); });
     connect(bt_simulator, &QPushButton::clicked, this, [this] { bt_simulator_Click(); });
     connect(bt_save, &QPushButton::clicked, this, [this] { bt_save_Click(); });
     connect(bt_remove, &QPushButton::clicked, this, [this] { bt_remove_Click(); });
@@ -123,6 +126,10 @@ void PortsWindow::buildLayout() {
     txt_path = named(new QLineEdit(grp_assign), "txt_path");
     bt_simulator = named(new QPushButton(grp_assign), "bt_simulator");
     chk_rs485 = named(new QCheckBox(grp_assign), "chk_rs485");
+    lbl_net_margin = named(new QLabel(grp_assign), "lbl_net_margin");
+    spn_net_margin = named(new QSpinBox(grp_assign), "spn_net_margin");
+    spn_net_margin->setRange(0, kMaxNetMarginMs);
+    spn_net_margin->setSuffix(" ms");
     bt_save = named(new QPushButton(grp_assign), "bt_save");
     bt_remove = named(new QPushButton(grp_assign), "bt_remove");
     grid->addWidget(lbl_com, 0, 0);
@@ -132,8 +139,10 @@ void PortsWindow::buildLayout() {
     grid->addWidget(txt_path, 2, 1);
     grid->addWidget(bt_simulator, 2, 2);
     grid->addWidget(chk_rs485, 3, 1, 1, 2);
-    grid->addWidget(bt_save, 4, 1);
-    grid->addWidget(bt_remove, 4, 2);
+    grid->addWidget(lbl_net_margin, 4, 0);
+    grid->addWidget(spn_net_margin, 4, 1);
+    grid->addWidget(bt_save, 5, 1);
+    grid->addWidget(bt_remove, 5, 2);
     grid->setColumnStretch(1, 1);
     lower->addWidget(grp_assign, 1);
     column->addLayout(lower, 2);
@@ -162,7 +171,20 @@ void PortsWindow::applyTexts() {
     grp_assign->setTitle(text({"Zuordnen", "Assign"}, en));
     lbl_com->setText(text({"COM-Port:", "COM port:"}, en));
     lbl_path->setText(text({"Gerät:", "Device:"}, en));
-    txt_path->setPlaceholderText("/dev/serial/by-id/…");
+    txt_path->setPlaceholderText("/dev/serial/by-id/…, tcp://10.0.0.5:4001");
+    txt_path->setToolTip(text({"Ein Gerätepfad, oder ein Netzwerk-Port: tcp://HOST:PORT "
+                               "(Seriell-Server), rfc2217://HOST:PORT (Seriell-Server mit "
+                               "RFC 2217), modbus-tcp://HOST[:PORT] (Modbus-TCP-Gateway)",
+                               "A device path, or a network port: tcp://HOST:PORT (serial "
+                               "server), rfc2217://HOST:PORT (serial server with RFC 2217), "
+                               "modbus-tcp://HOST[:PORT] (Modbus TCP gateway)"},
+                              en));
+    lbl_net_margin->setText(text({"Netzwerk-Zuschlag:", "Network margin:"}, en));
+    spn_net_margin->setToolTip(text({"So viel länger wartet das Programm über das Netzwerk auf "
+                                     "jede Antwort",
+                                     "How much longer the tool waits for each answer over the "
+                                     "network"},
+                                    en));
     bt_simulator->setText(text({"Simuliertes Gateway", "Simulated gateway"}, en));
     chk_rs485->setText(text({"RS485-Modus (RTS beim Senden)", "RS485 mode (RTS on send)"}, en));
     chk_rs485->setToolTip(text({"Nur für Adapter und Schnittstellen, deren Treiber die "
@@ -232,6 +254,7 @@ void PortsWindow::showSelectedMapping() {
     const PortMapping m = mappings_.value(cmb_com->currentIndex());
     setPath(m.target);
     chk_rs485->setChecked(m.rs485);
+    spn_net_margin->setValue(m.netMarginMs.value_or(kDefaultNetworkMarginMs));
     showCurrentMapping();
 }
 
@@ -279,11 +302,20 @@ void PortsWindow::bt_simulator_Click() {
 void PortsWindow::setPath(const QString& path) {
     txt_path->setText(path);
     txt_path->setCursorPosition(0); // a long path shows its beginning
+    txt_path_Change();
+}
+
+void PortsWindow::txt_path_Change() {
+    // RS485 mode is a device's, the margin a network port's
+    const bool network = isNetworkAddressText(txt_path->text());
+    chk_rs485->setEnabled(!network);
+    spn_net_margin->setEnabled(network);
 }
 
 void PortsWindow::bt_save_Click() {
-    const PortMapping m{txt_path->text().trimmed(), chk_rs485->isChecked(),
-                        PortMapping::Source::User};
+    PortMapping m{txt_path->text().trimmed(), chk_rs485->isChecked(), PortMapping::Source::User};
+    if (m.isNetwork())
+        m.netMarginMs = spn_net_margin->value();
     afterSave(directory_.save(cmb_com->currentIndex() + 1, m, english_));
 }
 

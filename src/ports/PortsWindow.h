@@ -1,8 +1,8 @@
 #pragma once
 // The Ports window frmPorts: the serial devices present, the COM entries mapped, and the mapping
-// of one COM entry to a device, a typed path or the simulated gateway, with its RS485 mode,
-// saved in the user's own ports file. The device list is listed again every 2 s while the window
-// is open, so an adapter plugged in shows up.
+// of one COM entry to a device, a typed path, a network address or the simulated gateway, with its
+// RS485 mode or its network margin, saved in the user's own ports file. The device list is listed
+// again every 2 s while the window is open, so an adapter plugged in shows up.
 
 #include "core/Localisation.h"
 #include "ports/PortMap.h"
@@ -18,6 +18,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 class Timer;
 struct ToolContext;
@@ -38,6 +39,7 @@ public:
     void tbl_devices_Click(int row);
     void tbl_mappings_Click(int row);
     void bt_simulator_Click();
+    void txt_path_Change();
     void bt_save_Click();
     void bt_remove_Click();
 
@@ -72,6 +74,8 @@ private:
     QLineEdit* txt_path;
     QPushButton* bt_simulator;
     QCheckBox* chk_rs485;
+    QLabel* lbl_net_margin;
+    QSpinBox* spn_net_margin;
     QPushButton* bt_save;
     QPushButton* bt_remove;
     QLabel* lbl_file;

@@ -43,6 +43,9 @@ QStringList entryLines(int commPort, const PortMapping& m, const QString& eol) {
                     eol};
     if (m.rs485)
         out << RegText::quoted(rs485ValueName(commPort)) + "=\"on\"" + eol;
+    if (m.netMarginMs)
+        out << RegText::quoted(marginValueName(commPort)) + "=" +
+                   RegText::quoted(QString::number(*m.netMarginMs)) + eol;
     return out;
 }
 
@@ -74,7 +77,8 @@ std::optional<QString> withPortMapping(const QString& text, int commPort,
             insertAt = l.last + 1;
         const bool ours = inPorts && RegText::parseValue(l.text, v) &&
                           (v.name.compare(comValueName(commPort), Qt::CaseInsensitive) == 0 ||
-                           v.name.compare(rs485ValueName(commPort), Qt::CaseInsensitive) == 0);
+                           v.name.compare(rs485ValueName(commPort), Qt::CaseInsensitive) == 0 ||
+                           v.name.compare(marginValueName(commPort), Qt::CaseInsensitive) == 0);
         for (int i = l.first; ours && i <= l.last; ++i)
             drop[i] = true;
     }

@@ -1,9 +1,9 @@
 #pragma once
 // The per-user ports file, the one file the tool writes, and only when the user saves in the
-// Ports window. A save changes the two values of one COM entry ("COMn" and "COMn RS485" under
-// the Ports key) and keeps every other line as it stands: other keys, values, comments. A file
-// that is not in the export syntax is never overwritten. Writing is atomic (temporary file,
-// then rename), so a failed save leaves the old file whole.
+// Ports window. A save changes the values of one COM entry ("COMn", "COMn RS485" and
+// "COMn NetMargin" under the Ports key) and keeps every other line as it stands: other keys,
+// values, comments. A file that is not in the export syntax is never overwritten. Writing is atomic
+// (temporary file, then rename), so a failed save leaves the old file whole.
 
 #include "ports/PortMap.h"
 

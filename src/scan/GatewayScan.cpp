@@ -24,10 +24,11 @@ GatewayScan::~GatewayScan() {
 void GatewayScan::start(const ScanOptions& options, Handlers handlers) {
     if (running_)
         return;
-    options_ = options;
+    options_ = scanOptionsFor(options, session_.port().kind(), session_.port().networkMarginMs());
     handlers_ = std::move(handlers);
     report_ = ScanReport{};
     report_.end = ScanEnd::Running;
+    report_.lineOnServer = !setsLine(session_.port().kind());
     lines_ = scanLines(options_);
     addresses_ = scanAddresses(options_);
     lineIndex_ = addressIndex_ = 0;
@@ -77,7 +78,7 @@ void GatewayScan::probed(const ExchangeResult& r) {
     if (!running_)
         return; // cancelled
     ++report_.probes;
-    remainingMs_ -= timeoutMs_;
+    remainingMs_ -= timeoutMs_ + options_.networkMarginMs;
     const int address = addresses_[addressIndex_];
     switch (r.outcome) {
     case ExchangeOutcome::Answered:

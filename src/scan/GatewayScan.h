@@ -55,7 +55,8 @@ struct ScanReport {
     std::vector<FoundGateway> found;
     std::vector<LineActivity> activity;
     ScanEnd end = ScanEnd::Running;
-    QString failure; // why the port failed
+    QString failure;           // why the port failed
+    bool lineOnServer = false; // a network port that keeps its own baud rate and parity
     int probes = 0;
     int64_t elapsedMs = 0;
 };
@@ -72,7 +73,8 @@ public:
     GatewayScan(LineSession& session, Clock& clock);
     ~GatewayScan() override;
 
-    // Opens the session's port if it is closed (and closes it again at the end), then probes.
+    // Opens the session's port if it is closed (and closes it again at the end), then probes, as
+    // the port lets them be tried (scanOptionsFor).
     void start(const ScanOptions& options, Handlers handlers);
     void cancel();
     bool running() const { return running_; }

@@ -150,14 +150,19 @@ QString scanDurationText(int64_t ms) {
 
 QString scanText(const ScanReport& r) {
     QStringList lines;
+    // behind a raw serial server only the mode is the tool's
+    const auto lineText = [&r](const LineChoice& line) {
+        return r.lineOnServer ? line.text().section(' ', 0, 0) + " (line settings on the server)"
+                              : line.text();
+    };
     for (const FoundGateway& g : r.found)
         lines << QString("found: address %1, %2, %3, response time %4 ms")
                      .arg(g.address)
-                     .arg(g.line.text(), g.deviceType)
+                     .arg(lineText(g.line), g.deviceType)
                      .arg(g.responseTimeMs);
     for (const LineActivity& a : r.activity)
         lines << QString("activity at %1 (address %2): %3 bytes that made no valid answer")
-                     .arg(a.line.text())
+                     .arg(lineText(a.line))
                      .arg(a.address)
                      .arg(a.bytes);
     const QString took =

@@ -48,10 +48,24 @@ int probeTimeoutMs(const LineChoice& line, int marginMs) {
     return int(std::ceil(probeLineMs(line))) + std::max(0, marginMs);
 }
 
+ScanOptions scanOptionsFor(ScanOptions o, PortKind kind, int networkMarginMs) {
+    o.networkMarginMs = std::max(0, networkMarginMs);
+    if (setsLine(kind))
+        return o;
+    const std::vector<LineChoice> lines = scanLines(o);
+    if (lines.empty())
+        return o;
+    o.bauds = {lines.front().baud};
+    o.parities = {lines.front().parity};
+    if (kind == PortKind::ModbusTcp)
+        o.modes = {lines.front().mode};
+    return o;
+}
+
 int64_t scanDurationMs(const ScanOptions& o) {
     int64_t sum = 0;
     const int64_t addresses = int64_t(scanAddresses(o).size());
     for (const LineChoice& line : scanLines(o))
-        sum += addresses * probeTimeoutMs(line, o.marginMs);
+        sum += addresses * (probeTimeoutMs(line, o.marginMs) + o.networkMarginMs);
     return sum;
 }

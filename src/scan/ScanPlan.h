@@ -5,6 +5,7 @@
 // parity and ASCII before RTU; per line setting the addresses 1..16 first, then 17..247.
 
 #include "link/LineSession.h"
+#include "link/SerialPort.h"
 
 #include <cstdint>
 #include <vector>
@@ -23,7 +24,15 @@ struct ScanOptions {
     // Waited beyond the line time of a probe: covers the gateway's response time (20 ms as
     // delivered) and the adapter's latency.
     int marginMs = kDefaultScanMarginMs;
+    // A network port's margin, which the link adds to every probe's time-out.
+    int networkMarginMs = 0;
 };
+
+// The options as the port lets them be tried: a raw serial server (tcp://) keeps its own baud
+// rate and parity, so only modes and addresses are tried (at the first baud rate and parity
+// given); a Modbus TCP gateway frames in MBAP, so only addresses. The port's network margin is
+// counted in the durations.
+ScanOptions scanOptionsFor(ScanOptions options, PortKind kind, int networkMarginMs);
 
 // The line settings of the options in the scan's order.
 std::vector<LineChoice> scanLines(const ScanOptions& options);

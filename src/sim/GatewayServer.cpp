@@ -8,11 +8,18 @@ void GatewayServer::setMode(LineMode m) {
     ascii_ = {};
 }
 
+void GatewayServer::setMbap(bool on) {
+    mbap_ = on;
+    mbapFramer_ = {};
+}
+
 std::vector<ServedExchange> GatewayServer::receive(const QByteArray& bytes, int64_t nowMs,
                                                    bool frameEnds) {
     model_.advanceTo(nowMs);
-    std::vector<SlaveFrame> frames = mode_ == LineMode::Rtu ? rtu_.feed(bytes) : ascii_.feed(bytes);
-    if (mode_ == LineMode::Rtu && frameEnds)
+    std::vector<SlaveFrame> frames = mbap_                    ? mbapFramer_.feed(bytes)
+                                     : mode_ == LineMode::Rtu ? rtu_.feed(bytes)
+                                                              : ascii_.feed(bytes);
+    if (mode_ == LineMode::Rtu && !mbap_ && frameEnds)
         for (SlaveFrame& f : rtu_.silence())
             frames.push_back(f);
     std::vector<ServedExchange> out;
@@ -23,7 +30,7 @@ std::vector<ServedExchange> GatewayServer::receive(const QByteArray& bytes, int6
 
 std::vector<ServedExchange> GatewayServer::lineSilent(int64_t nowMs) {
     std::vector<ServedExchange> out;
-    if (mode_ != LineMode::Rtu)
+    if (mode_ != LineMode::Rtu || mbap_)
         return out;
     model_.advanceTo(nowMs);
     for (const SlaveFrame& f : rtu_.silence())
@@ -55,13 +62,14 @@ ServedExchange GatewayServer::serve(const SlaveFrame& f) {
         answer = e;
     }
     x.answer = *answer;
-    QByteArray frame =
-        mode_ == LineMode::Rtu ? RtuSlaveFramer::frame(*answer) : AsciiSlaveFramer::frame(*answer);
+    QByteArray frame = mbap_                    ? MbapSlaveFramer::frame(*answer, f.transaction)
+                       : mode_ == LineMode::Rtu ? RtuSlaveFramer::frame(*answer)
+                                                : AsciiSlaveFramer::frame(*answer);
     if (hits(faults_.corruptEvery, answered_)) {
         // a changed content byte, as a disturbed line gives: in a block answer it is the ORG
         // byte of the slot, so that a tool without the check would show a foreign value
         x.answerCheckOk = false;
-        const bool rtu = mode_ == LineMode::Rtu;
+        const bool rtu = mode_ == LineMode::Rtu || mbap_;
         const int i = std::min(rtu ? 4 : 10, int(frame.size()) - 3);
         frame[i] = rtu ? char(uint8_t(frame[i]) ^ 0x5A) : (frame[i] == '0' ? '1' : '0');
     }
@@ -69,6 +77,6 @@ ServedExchange GatewayServer::serve(const SlaveFrame& f) {
     for (int i = 0; i < faults_.noiseBytes; ++i)
         noise.append(char(mode_ == LineMode::Rtu ? 0 : 'x')); // 0x00 / 'x': never a frame start
     x.answerFrame = noise + frame;
-    x.delayMs = model_.responseTimeMs() + faults_.lateMs;
+    x.delayMs = (mbap_ ? 0 : model_.responseTimeMs()) + faults_.lateMs;
     return x;
 }

@@ -28,6 +28,9 @@ public:
         , rng_(seed) {}
     void setMode(LineMode m);
     LineMode mode() const { return mode_; }
+    // Modbus TCP instead of the mode's serial framing: MBAP frames, answered without a response
+    // time (no serial line in between).
+    void setMbap(bool on);
     // Bytes that arrived by nowMs; one exchange per complete frame. frameEnds: the line falls
     // silent after these bytes (the in-process port gets whole frames at once).
     std::vector<ServedExchange> receive(const QByteArray& bytes, int64_t nowMs,
@@ -47,6 +50,8 @@ private:
     LineMode mode_ = LineMode::Rtu;
     RtuSlaveFramer rtu_;
     AsciiSlaveFramer ascii_;
+    MbapSlaveFramer mbapFramer_;
+    bool mbap_ = false;
     int answered_ = 0;
     int requests_ = 0;
 };

@@ -1,10 +1,8 @@
 #include "sim/PtyGateway.h"
 
-#include "sim/FrameLog.h"
 #include "sim/LineFit.h"
 
 #include <QFile>
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -14,21 +12,13 @@
 
 PtyGateway::PtyGateway(const SimOptions& options, LogSink log)
     : options_(options)
-    , log_(std::move(log))
-    , model_(makeGatewayModel(options))
-    , server_(*model_, options.faults, options.seed)
-    , line_{options.baud, options.parity, options.mode == LineMode::Ascii ? 7 : 8,
-            options.parity == 'N' ? 2 : 1}
-    , toolLine_(line_) {
-    server_.setMode(options.mode);
-    silence_.setSingleShot(true);
-    silence_.setTimerType(Qt::PreciseTimer);
-    silence_.setInterval(std::max(2, int(3.5 * charUs() / 1000.0 + 0.999)));
-    connect(&silence_, &QTimer::timeout, this,
-            [this] { serveAll(server_.lineSilent(int64_t(nowUs() / 1000))); });
-    writer_.setTimerType(Qt::PreciseTimer);
-    writer_.setInterval(1);
-    connect(&writer_, &QTimer::timeout, this, &PtyGateway::writeDue);
+    , log_(log)
+    , line_(options, log, [this](const QByteArray& bytes) { write(bytes); }) {
+    line_.onLost = [this] {
+        closePty();
+        if (onLost)
+            onLost();
+    };
 }
 
 PtyGateway::~PtyGateway() {
@@ -53,7 +43,6 @@ QString PtyGateway::start() {
     }
     notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &PtyGateway::readable);
-    elapsed_.start();
     return QString();
 }
 
@@ -70,67 +59,21 @@ void PtyGateway::closePty() {
 }
 
 LineSettings PtyGateway::toolLine() const {
+    const LineSettings own = line_.gatewayLine();
     termios t{};
     if (tcgetattr(master_, &t) != 0)
-        return line_;
-    return ptyLine(unsigned(t.c_cflag), unsigned(cfgetispeed(&t)), line_.dataBits).value_or(line_);
+        return own;
+    return ptyLine(unsigned(t.c_cflag), unsigned(cfgetispeed(&t)), own.dataBits).value_or(own);
 }
 
 void PtyGateway::readable() {
     char buf[512];
     const ssize_t n = ::read(master_, buf, sizeof buf);
-    if (n <= 0)
-        return;
-    const LineSettings tool = toolLine();
-    if (tool.text() != toolLine_.text() && lineFit(line_, tool) != LineFit::Same)
-        log("--", QString("the tool is at %1, the gateway at %2: %3")
-                      .arg(tool.text(), line_.text(),
-                           lineFit(line_, tool) == LineFit::Deaf ? "requests are not understood"
-                                                                 : "answers arrive garbled"));
-    toolLine_ = tool;
-    if (lineFit(line_, tool) == LineFit::Deaf)
-        return; // the gateway's receiver sees no valid character
-    serveAll(server_.receive(QByteArray(buf, int(n)), int64_t(nowUs() / 1000), false));
-    if (options_.mode == LineMode::Rtu)
-        silence_.start();
+    if (n > 0)
+        line_.receive(QByteArray(buf, int(n)), toolLine());
 }
 
-void PtyGateway::serveAll(const std::vector<ServedExchange>& xs) {
-    for (const ServedExchange& x : xs) {
-        log("<-", describeRequest(x.request) +
-                      (x.requestCheckOk ? " check ok" : " check bad, not answered"));
-        if (x.deviceLost) {
-            log("--", "device lost (fault), closing the line");
-            closePty();
-            if (onLost)
-                onLost();
-            return;
-        }
-        if (x.answerFrame.isEmpty()) {
-            if (x.requestCheckOk)
-                log("->", "no answer");
-            continue;
-        }
-        log("->", describeAnswer(x.answer) +
-                      (x.answerCheckOk ? " check ok" : " check bad (fault)") +
-                      QString(" after %1 ms").arg(x.delayMs));
-        const QByteArray onLine = lineFit(line_, toolLine_) == LineFit::Garbled
-                                      ? receivedAcross(x.answerFrame, line_, toolLine_)
-                                      : x.answerFrame;
-        answers_.schedule(onLine, nowUs() + x.delayMs * 1000.0, charUs());
-        writer_.start();
-    }
-}
-
-void PtyGateway::writeDue() {
-    const QByteArray out = answers_.takeDue(nowUs());
-    if (!out.isEmpty() && master_ >= 0 && ::write(master_, out.constData(), size_t(out.size())) < 0)
-        log("--", QString("write failed: %1").arg(strerror(errno)));
-    if (answers_.empty())
-        writer_.stop();
-}
-
-void PtyGateway::log(const QString& direction, const QString& text) {
-    if (log_)
-        log_(QString("%1 %2 %3").arg(nowUs() / 1e6, 9, 'f', 3).arg(direction, text));
+void PtyGateway::write(const QByteArray& bytes) {
+    if (master_ >= 0 && ::write(master_, bytes.constData(), size_t(bytes.size())) < 0 && log_)
+        log_(QString("-- write failed: %1").arg(strerror(errno)));
 }

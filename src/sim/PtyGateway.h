@@ -1,25 +1,19 @@
 #pragma once
 // The simulated gateway served on a pseudo-terminal: the tool (or any Modbus master) opens the
-// slave side's path. Requests are read as they arrive; answers go out after the response time,
-// paced at the line's character rate, so that they arrive in pieces as on a real line. The tool's
-// line settings are read from the pseudo-terminal with each read: a tool set otherwise than the
-// gateway gets silence or garbled answers (sim/LineFit.h).
+// slave side's path. The tool's line settings are read from the pseudo-terminal with each read
+// (sim/LineFit.h); the serving itself is ServedLine's.
 
 #include "link/LineSettings.h"
-#include "sim/AnswerLine.h"
-#include "sim/GatewayServer.h"
+#include "sim/ServedLine.h"
 #include "sim/SimOptions.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <functional>
-#include <memory>
 
 class PtyGateway : public QObject {
 public:
-    using LogSink = std::function<void(const QString&)>;
+    using LogSink = ServedLine::LogSink;
     PtyGateway(const SimOptions& options, LogSink log);
     ~PtyGateway() override;
 
@@ -33,25 +27,14 @@ private:
     void readable();
     // The tool's settings as the pseudo-terminal holds them; the gateway's own when unreadable.
     LineSettings toolLine() const;
-    void serveAll(const std::vector<ServedExchange>& xs);
-    void writeDue();
-    void log(const QString& direction, const QString& text);
-    double nowUs() const { return double(elapsed_.nsecsElapsed()) / 1000.0; }
-    double charUs() const { return line_.characterMicros(); }
+    void write(const QByteArray& bytes);
     void closePty();
 
     SimOptions options_;
     LogSink log_;
-    std::unique_ptr<GatewayModel> model_;
-    GatewayServer server_;
-    QElapsedTimer elapsed_;
+    ServedLine line_;
     int master_ = -1;
     int slave_ = -1; // held open so that the master never reads end-of-file between clients
     QString slavePath_;
     QSocketNotifier* notifier_ = nullptr;
-    QTimer silence_;        // 3.5 characters without a byte end an RTU frame
-    QTimer writer_;         // puts due answer bytes on the line
-    LineSettings line_;     // the gateway's own, also for the character time
-    LineSettings toolLine_; // the tool's at the last read
-    AnswerLine answers_;
 };

@@ -44,6 +44,12 @@ void addOptions(QCommandLineParser& p) {
          "another parity gets garbled answers.",
          "parity", "even"},
         {"link", "Symlink created to the pseudo-terminal, removed at the end.", "path"},
+        {"listen",
+         "Serve on 127.0.0.1 instead of a pseudo-terminal: tcp:PORT (as behind a raw serial "
+         "server, at the gateway's line settings), rfc2217:PORT (a serial server with RFC 2217: "
+         "the tool's line settings must fit the gateway's) or modbus-tcp:PORT (a Modbus TCP "
+         "gateway). PORT 0 takes a free one; the address is printed.",
+         "kind:port"},
     });
     p.addHelpOption();
 }
@@ -52,8 +58,8 @@ void addOptions(QCommandLineParser& p) {
 QString simUsage() {
     QCommandLineParser p;
     p.setApplicationDescription(
-        "Serves a simulated QRX/QTX RS485 Modbus gateway on a pseudo-terminal and prints every "
-        "request and answer.");
+        "Serves a simulated QRX/QTX RS485 Modbus gateway on a pseudo-terminal (or on 127.0.0.1 "
+        "with --listen) and prints every request and answer.");
     addOptions(p);
     return p.helpText();
 }
@@ -92,6 +98,22 @@ std::variant<SimOptions, QString> parseSimOptions(const QStringList& args) {
         if (!o.faults.add(f))
             return "unknown fault \"" + f + "\"";
     o.link = p.value("link");
+    if (p.isSet("listen")) {
+        const QString listen = p.value("listen");
+        const QString kind = listen.section(':', 0, 0).toLower();
+        bool ok = false;
+        const uint port = listen.section(':', 1).toUInt(&ok);
+        o.listenKind = kind == "tcp"          ? PortKind::RawTcp
+                       : kind == "rfc2217"    ? PortKind::Rfc2217
+                       : kind == "modbus-tcp" ? PortKind::ModbusTcp
+                                              : PortKind::Device;
+        if (o.listenKind == PortKind::Device || !ok || port > 65535)
+            return "--listen takes tcp:PORT, rfc2217:PORT or modbus-tcp:PORT, not \"" + listen +
+                   "\"";
+        if (!o.link.isEmpty())
+            return QString("--listen and --link exclude each other");
+        o.listenPort = uint16_t(port);
+    }
     return o;
 }
 

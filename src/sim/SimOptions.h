@@ -1,6 +1,7 @@
 #pragma once
 // Command line of qrx-gateway-sim, parsed apart from the program so that it is tested alone.
 
+#include "link/SerialPort.h"
 #include "sim/Faults.h"
 #include "sim/GatewayModel.h"
 #include "sim/GatewayServer.h"
@@ -21,6 +22,9 @@ struct SimOptions {
     int baud = 9600;   // the gateway's own: a tool at another rate is not understood
     char parity = 'E'; // 'E', 'N' (2 stop bits) or 'O'
     QString link;      // symlink to the pseudo-terminal; empty: none
+    // --listen KIND:PORT: served on 127.0.0.1 instead of a pseudo-terminal (port 0: any free one)
+    PortKind listenKind = PortKind::Device;
+    uint16_t listenPort = 0;
     bool help = false;
 };
 

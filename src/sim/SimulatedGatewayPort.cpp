@@ -9,7 +9,7 @@ SimulatedGatewayPort::SimulatedGatewayPort(Clock& clock, std::unique_ptr<Gateway
     : clock_(clock)
     , model_(std::move(model))
     , server_(*model_, faults) {
-    server_.setMode(settings_.dataBits == 7 ? LineMode::Ascii : LineMode::Rtu);
+    applyMode();
     arrival_ = clock_.createTimer("arrival", 0);
     arrival_->setTickHandler([this] { arrivalDue(); });
 }
@@ -27,7 +27,26 @@ void SimulatedGatewayPort::setSettings(const QString& text) {
     if (!s)
         throw PortError{7, "Invalid line settings: " + text, "simulator"};
     settings_ = *s;
-    server_.setMode(s->dataBits == 7 ? LineMode::Ascii : LineMode::Rtu);
+    applyMode();
+}
+
+void SimulatedGatewayPort::setKind(PortKind kind) {
+    kind_ = kind;
+    server_.setMbap(kind == PortKind::ModbusTcp);
+    applyMode();
+}
+
+void SimulatedGatewayPort::setGatewayLine(std::optional<LineSettings> line) {
+    gatewayLine_ = line;
+    applyMode();
+}
+
+LineSettings SimulatedGatewayPort::lineInUse() const {
+    return kind_ == PortKind::RawTcp && gatewayLine_ ? *gatewayLine_ : settings_;
+}
+
+void SimulatedGatewayPort::applyMode() {
+    server_.setMode(lineInUse().dataBits == 7 ? LineMode::Ascii : LineMode::Rtu);
 }
 
 void SimulatedGatewayPort::setPortOpen(bool open) {
@@ -61,10 +80,10 @@ QByteArray SimulatedGatewayPort::Input() {
 void SimulatedGatewayPort::Output(const QByteArray& bytes) {
     if (!open_)
         throw PortError{13, "Port not open", "simulator"};
-    const LineFit fit = gatewayLine_ ? lineFit(*gatewayLine_, settings_) : LineFit::Same;
+    const LineFit fit = gatewayLine_ ? lineFit(*gatewayLine_, lineInUse()) : LineFit::Same;
     if (fit == LineFit::Deaf)
         return; // the gateway's receiver sees no valid character: no request, no answer
-    const double charUs = settings_.characterMicros();
+    const double charUs = lineInUse().characterMicros();
     const double arrivedUs = nowUs() + bytes.size() * charUs;
     // the model sees the request when its last byte is in, in whole milliseconds
     const int64_t arrivedMs = int64_t(arrivedUs / 1000.0 + 0.999);

@@ -6,6 +6,9 @@
 // The gateway may have line settings of its own (setGatewayLine): it then answers only a port set
 // the same way, and a port set otherwise gets silence or garbled bytes (sim/LineFit.h). Without
 // them it understands whatever the port is set to, as the tests of other things need.
+// It may also stand behind a network port (setKind): a raw serial server keeps the gateway's line
+// whatever the port is set to, and a Modbus TCP gateway speaks MBAP and answers without the
+// response time; the line time of the bytes stays, as the tests need no network delay.
 
 #include "link/LineSettings.h"
 #include "link/SerialPort.h"
@@ -32,8 +35,13 @@ public:
     QByteArray Input() override;
     void Output(const QByteArray& bytes) override;
 
+    PortKind kind() const override { return kind_; }
+    void setKind(PortKind kind);
+    int networkMarginMs() const override { return marginMs_; }
+    void setNetworkMarginMs(int ms) override { marginMs_ = ms; }
+
     // The gateway's own mode (by its data bits), baud rate and parity; nullopt: the port's.
-    void setGatewayLine(std::optional<LineSettings> line) { gatewayLine_ = line; }
+    void setGatewayLine(std::optional<LineSettings> line);
     const std::optional<LineSettings>& gatewayLine() const { return gatewayLine_; }
 
     GatewayModel& model() { return *model_; }
@@ -47,6 +55,9 @@ private:
     void armArrival();
     void arrivalDue();
     double nowUs() const { return double(clock_.nowMs()) * 1000.0; }
+    // The settings on the gateway's line: the port's, or behind a raw serial server the gateway's.
+    LineSettings lineInUse() const;
+    void applyMode();
 
     Clock& clock_;
     std::unique_ptr<GatewayModel> model_;
@@ -54,6 +65,8 @@ private:
     int port_ = 1;
     LineSettings settings_;
     std::optional<LineSettings> gatewayLine_;
+    PortKind kind_ = PortKind::Device;
+    int marginMs_ = 0;
     bool open_ = false;
     bool lost_ = false;
     InputMode inputMode_ = InputMode::Text;

@@ -86,6 +86,17 @@ std::vector<SlaveFrame> AsciiSlaveFramer::feed(const QByteArray& bytes) {
     return out;
 }
 
+std::vector<SlaveFrame> MbapSlaveFramer::feed(const QByteArray& bytes) {
+    std::vector<SlaveFrame> out;
+    for (const MbapFrame& f : collector_.feed(bytes).frames)
+        out.push_back(SlaveFrame{f.unitAndPdu, true, f.transaction});
+    return out;
+}
+
+QByteArray MbapSlaveFramer::frame(const QByteArray& answer, uint16_t transaction) {
+    return mbapFrame(transaction, answer);
+}
+
 QByteArray AsciiSlaveFramer::frame(const QByteArray& answer) {
     return asciiFrame(hexOf(answer));
 }

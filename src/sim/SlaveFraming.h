@@ -1,6 +1,9 @@
 #pragma once
-// The gateway's side of the two serial framings: requests cut out of the byte stream and checked,
-// answers framed. A frame with a bad CRC or LRC is reported with checkOk false and gets no answer.
+// The gateway's side of the two serial framings and of Modbus TCP: requests cut out of the byte
+// stream and checked, answers framed. A frame with a bad CRC or LRC is reported with checkOk false
+// and gets no answer.
+
+#include "link/Mbap.h"
 
 #include <QByteArray>
 #include <vector>
@@ -8,6 +11,7 @@
 struct SlaveFrame {
     QByteArray request; // address, function, data; no check
     bool checkOk = false;
+    uint16_t transaction = 0; // MBAP: the request's, for its answer
 };
 
 class RtuSlaveFramer {
@@ -20,6 +24,16 @@ public:
 
 private:
     QByteArray buffer_;
+};
+
+// MBAP frames (link/Mbap.h); TCP has checked them. A stream that cannot be framed is dropped.
+class MbapSlaveFramer {
+public:
+    std::vector<SlaveFrame> feed(const QByteArray& bytes);
+    static QByteArray frame(const QByteArray& answer, uint16_t transaction);
+
+private:
+    MbapCollector collector_;
 };
 
 class AsciiSlaveFramer {

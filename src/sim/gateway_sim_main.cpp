@@ -1,6 +1,7 @@
-// qrx-gateway-sim: the simulated gateway on a pseudo-terminal, for the tool and other Modbus
-// masters. Ends on SIGINT or SIGTERM and removes its link.
+// qrx-gateway-sim: the simulated gateway on a pseudo-terminal, or on 127.0.0.1 with --listen, for
+// the tool and other Modbus masters. Ends on SIGINT or SIGTERM and removes its link.
 
+#include "sim/NetGateway.h"
 #include "sim/PtyGateway.h"
 #include "sim/SimOptions.h"
 
@@ -48,9 +49,19 @@ int main(int argc, char** argv) {
     QObject::connect(&stopRequests, &QSocketNotifier::activated, &app,
                      [] { QCoreApplication::quit(); });
 
-    PtyGateway gateway(options, print);
-    gateway.onLost = [] { QCoreApplication::exit(3); };
-    const QString error = gateway.start();
+    std::unique_ptr<PtyGateway> pty;
+    std::unique_ptr<NetGateway> net;
+    QString error, where;
+    if (options.listenKind != PortKind::Device) {
+        net = std::make_unique<NetGateway>(options, print);
+        error = net->start();
+        where = net->address();
+    } else {
+        pty = std::make_unique<PtyGateway>(options, print);
+        pty->onLost = [] { QCoreApplication::exit(3); };
+        error = pty->start();
+        where = pty->slavePath();
+    }
     if (!error.isEmpty()) {
         std::fprintf(stderr, "qrx-gateway-sim: %s\n", qPrintable(error));
         return 1;
@@ -63,8 +74,7 @@ int main(int argc, char** argv) {
                    : options.parity == 'O' ? "odd"
                                            : "even")
               .arg(options.address)
-              .arg(gateway.slavePath(),
-                   options.link.isEmpty() ? "" : " (link " + options.link + ")"));
+              .arg(where, options.link.isEmpty() ? "" : " (link " + options.link + ")"));
     const int rc = app.exec();
     print("stopped");
     return rc;

@@ -22,7 +22,7 @@ QByteArray trafficCsv(const BoundedRing<TrafficRecord>& records, bool problemsOn
         if (problemsOnly && !isProblem(r))
             continue;
         csv += utcTimeText(r.wallMs) + ',' + field(directionText(r, true)) + ',' +
-               field(frameText(r.frame, r.ascii)) + ',' + field(meaningText(r, true)) + ',' +
+               field(frameText(r.frame, r.format)) + ',' + field(meaningText(r, true)) + ',' +
                field(checkText(r, true)) + ',' +
                (r.latencyMs >= 0 ? QByteArray::number(r.latencyMs) : QByteArray()) + '\n';
     }

@@ -4,6 +4,7 @@
 #include "gateway/GatewayImage.h"
 #include "link/Exchange.h"
 #include "link/Hex.h"
+#include "link/Mbap.h"
 
 namespace {
 QString say(bool english, const char* en, const char* de) {
@@ -91,8 +92,11 @@ QString coilsText(int n, bool english) {
 }
 } // namespace
 
-std::optional<QByteArray> pduOfFrame(const QByteArray& frame, bool ascii) {
-    if (!ascii)
+std::optional<QByteArray> pduOfFrame(const QByteArray& frame, FrameFormat format) {
+    if (format == FrameFormat::Mbap)
+        return frame.size() >= kMbapHeaderBytes + 1 ? std::optional(frame.mid(kMbapHeaderBytes - 1))
+                                                    : std::nullopt;
+    if (format == FrameFormat::Rtu)
         return frame.size() >= 4 ? std::optional(frame.left(frame.size() - 2)) : std::nullopt;
     QByteArray line = frame;
     while (line.endsWith('\n') || line.endsWith('\r'))

@@ -64,7 +64,7 @@ QVariant TrafficModel::text(const TrafficRecord& r, int column) const {
     case Direction:
         return directionText(r, english_);
     case Frame:
-        return frameText(r.frame, r.ascii);
+        return frameText(r.frame, r.format);
     case Meaning:
         return meaningText(r, english_);
     case Check:

@@ -40,10 +40,11 @@ TrafficRecorder::~TrafficRecorder() {
 
 int32_t TrafficRecorder::latencyOf(const LineEvent& e) const {
     // bytes that start no frame, and another slave's answers, belong to no request of ours
-    const bool answersUs = e.kind == LineEventKind::Taken || e.kind == LineEventKind::TimedOut ||
-                           e.kind == LineEventKind::Drained ||
-                           (e.kind == LineEventKind::Rejected && e.rejection != Rejection::Noise &&
-                            e.rejection != Rejection::OtherAddress);
+    const bool answersUs =
+        e.kind == LineEventKind::Taken || e.kind == LineEventKind::TimedOut ||
+        e.kind == LineEventKind::Drained ||
+        (e.kind == LineEventKind::Rejected && e.rejection != Rejection::Noise &&
+         e.rejection != Rejection::OtherAddress && e.rejection != Rejection::OtherTransaction);
     return answersUs && writtenAtMs_ >= 0 ? int32_t(e.atMs - writtenAtMs_) : -1;
 }
 
@@ -102,6 +103,6 @@ void TrafficRecorder::lineEvent(const LineEvent& e) {
     r.rejection = e.rejection;
     r.exceptionCode = e.exceptionCode;
     r.late = e.late;
-    r.ascii = e.ascii;
+    r.format = e.format;
     records_.push(std::move(r));
 }

@@ -24,7 +24,7 @@ struct TrafficRecord {
     Rejection rejection = Rejection::None;
     uint8_t exceptionCode = 0;
     bool late = false;
-    bool ascii = false;
+    FrameFormat format = FrameFormat::Rtu;
 };
 
 // Answer latencies in whole milliseconds, as a count per value: the median over a whole run

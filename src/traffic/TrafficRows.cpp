@@ -1,6 +1,7 @@
 #include "traffic/TrafficRows.h"
 
 #include "link/Hex.h"
+#include "link/Mbap.h"
 #include "traffic/TrafficMeaning.h"
 
 namespace {
@@ -9,10 +10,10 @@ QString say(bool english, const char* en, const char* de) {
 }
 
 QString answerOf(const TrafficRecord& r, bool english) {
-    const std::optional<QByteArray> pdu = pduOfFrame(r.frame, r.ascii);
+    const std::optional<QByteArray> pdu = pduOfFrame(r.frame, r.format);
     if (!pdu)
         return QString();
-    return answerMeaning(*pdu, pduOfFrame(r.request, r.ascii).value_or(QByteArray()), english);
+    return answerMeaning(*pdu, pduOfFrame(r.request, r.format).value_or(QByteArray()), english);
 }
 } // namespace
 
@@ -36,14 +37,14 @@ QString directionText(const TrafficRecord& r, bool english) {
                                             : say(english, "from gateway", "vom Gateway");
 }
 
-QString frameText(const QByteArray& frame, bool ascii) {
+QString frameText(const QByteArray& frame, FrameFormat format) {
     QString text;
-    text.reserve(frame.size() * 3);
-    if (!ascii) {
-        for (char c : frame) {
+    text.reserve(frame.size() * 3 + 2);
+    if (format != FrameFormat::Ascii) {
+        for (int i = 0; i < frame.size(); ++i) {
             if (!text.isEmpty())
-                text += ' ';
-            text += ByteToHex(uint8_t(c));
+                text += format == FrameFormat::Mbap && i == kMbapHeaderBytes - 1 ? " | " : " ";
+            text += ByteToHex(uint8_t(frame[i]));
         }
         return text;
     }
@@ -60,9 +61,9 @@ QString frameText(const QByteArray& frame, bool ascii) {
 QString meaningText(const TrafficRecord& r, bool english) {
     switch (r.kind) {
     case LineEventKind::Written:
-        return requestMeaning(pduOfFrame(r.frame, r.ascii).value_or(QByteArray()), english);
+        return requestMeaning(pduOfFrame(r.frame, r.format).value_or(QByteArray()), english);
     case LineEventKind::TimedOut: {
-        const std::optional<QByteArray> request = pduOfFrame(r.request, r.ascii);
+        const std::optional<QByteArray> request = pduOfFrame(r.request, r.format);
         const QString asked = request ? requestMeaning(*request, english) : QString();
         return asked.isEmpty() ? say(english, "no answer", "keine Antwort")
                                : say(english, "no answer to %1", "keine Antwort auf %1").arg(asked);
@@ -101,6 +102,8 @@ QString checkText(const TrafficRecord& r, bool english) {
         return say(english, "exception", "Ausnahme");
     case Rejection::Noise:
         return say(english, "noise", "Störung");
+    case Rejection::OtherTransaction:
+        return say(english, "other transaction", "andere Transaktion");
     case Rejection::None:
         break;
     }

@@ -11,8 +11,9 @@
 bool isProblem(const TrafficRecord& r);
 // "to gateway" for requests, "from gateway" for what came in, empty for a time-out.
 QString directionText(const TrafficRecord& r, bool english);
-// RTU: the bytes in hex, spaced; ASCII: the line without CR LF, other control characters as <0D>.
-QString frameText(const QByteArray& frame, bool ascii);
+// RTU: the bytes in hex, spaced; ASCII: the line without CR LF, other control characters as <0D>;
+// MBAP: the header's bytes, " | ", then unit id and PDU.
+QString frameText(const QByteArray& frame, FrameFormat format);
 QString meaningText(const TrafficRecord& r, bool english);
 // taken, late, check failed, other address, not accepted, exception, noise, drained, time-out;
 // empty for a request.

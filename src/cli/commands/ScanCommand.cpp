@@ -5,6 +5,8 @@
 
 #include "cli/CliCommand.h"
 #include "cli/commands/Commands.h"
+#include "link/LineSession.h"
+#include "link/SerialPort.h"
 #include "scan/ScanOutput.h"
 
 #include <QCommandLineParser>
@@ -39,7 +41,13 @@ public:
     bool needsAddress() const override { return false; }
     void run(CommandContext& c) override {
         c_ = &c;
-        const ScanOptions& o = scan_.options;
+        const SerialPort& port = c.line.port();
+        const ScanOptions o = scanOptionsFor(scan_.options, port.kind(), port.networkMarginMs());
+        if (!setsLine(port.kind()))
+            c.complain(QString("scan: %1 keeps its own baud rate and parity: %2 only")
+                           .arg(c.options.port, port.kind() == PortKind::ModbusTcp
+                                                    ? "addresses"
+                                                    : "modes and addresses"));
         c.complain(QString("scan: %1 line settings x %2 addresses, at most %3")
                        .arg(scanLines(o).size())
                        .arg(scanAddresses(o).size())

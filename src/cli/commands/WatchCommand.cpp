@@ -1,11 +1,13 @@
 // qrx-cli watch: reads the 32 sensor slots again and again, answer-paced, then waits the
 // interval; per pass one line per learned slot, flushed at the end of the pass. A pass that fails
 // is reported and the next one follows (an overnight log outlives a gateway's restart); the exit
-// status is then 1. Ctrl-C ends the watch as done.
+// status is then 1. A network port that lost its connection is opened again (Reconnection).
+// Ctrl-C ends the watch as done.
 
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/ImageFormats.h"
+#include "cli/Reconnection.h"
 #include "cli/commands/Commands.h"
 #include "link/LineSession.h"
 #include "platform/Timer.h"
@@ -62,6 +64,7 @@ public:
     }
     void run(CommandContext& c) override {
         c_ = &c;
+        reconnection_ = std::make_unique<Reconnection>(c);
         // an interval of 0 still goes through the timer: a gateway that is gone fails at once
         pause_ = c.clock.createTimer("watch interval", std::max(1, intervalMs_));
         pause_->setTickHandler([this] {
@@ -75,6 +78,7 @@ public:
     void interrupt(CommandContext& c) override {
         if (pause_)
             pause_->setEnabled(false);
+        reconnection_.reset();
         c.finish(failedPasses_ ? kExitFailed : kExitDone); // the pass underway is dropped
         c.client.cancel();
     }
@@ -90,6 +94,7 @@ private:
                 return;
             if (f)
                 return passFailed(*f);
+            reconnection_->succeeded();
             samples_.push_back({c_->clock.wallMs(), c_->client.image.sensors[row]});
             if (row + 1 < kGatewaySensorSlots)
                 return readRow(row + 1);
@@ -100,8 +105,11 @@ private:
     void passFailed(const StepFailure& f) {
         ++failedPasses_;
         c_->complain(QString("watch pass %1: %2").arg(passes_ + 1).arg(f.text()));
-        if (!c_->line.isOpen())
-            return c_->finish(kExitFailed);
+        if (!c_->line.isOpen()) {
+            if (!reconnection_->retryLater([this] { startPass(); }))
+                c_->finish(kExitFailed);
+            return;
+        }
         passDone();
     }
     void passDone() {
@@ -152,6 +160,7 @@ private:
     bool json_ = false;
     CommandContext* c_ = nullptr;
     std::unique_ptr<Timer> pause_;
+    std::unique_ptr<Reconnection> reconnection_;
     std::vector<Sample> samples_;
     std::optional<std::array<SensorSlot, kGatewaySensorSlots>> previous_;
     int passes_ = 0;

@@ -4,6 +4,7 @@
 
 #include "gateway/GatewayRequests.h"
 #include "link/Hex.h"
+#include "link/Mbap.h"
 #include "support/LineRig.h"
 #include "traffic/TrafficCsv.h"
 #include "traffic/TrafficMeaning.h"
@@ -59,14 +60,16 @@ TEST(TrafficMeaning, EveryRequestInTheGatewaysTermsAndOnBothLines) {
         EXPECT_EQ(requestMeaning(c.pdu, true), c.english);
         EXPECT_EQ(requestMeaning(c.pdu, false), QString::fromUtf8(c.german));
         if (c.pdu.size() >= 2) {
-            EXPECT_EQ(pduOfFrame(rtuFrame(c.pdu), false), c.pdu);
-            EXPECT_EQ(pduOfFrame(asciiFrame(hexOf(c.pdu)), true), c.pdu);
+            EXPECT_EQ(pduOfFrame(rtuFrame(c.pdu), FrameFormat::Rtu), c.pdu);
+            EXPECT_EQ(pduOfFrame(asciiFrame(hexOf(c.pdu)), FrameFormat::Ascii), c.pdu);
+            EXPECT_EQ(pduOfFrame(mbapFrame(7, c.pdu), FrameFormat::Mbap), c.pdu);
         }
     }
     // no frame: noise, a line without ":" or with a non-hex digit, a stub
-    EXPECT_FALSE(pduOfFrame("xxx", true));
-    EXPECT_FALSE(pduOfFrame(":01G3\r\n", true));
-    EXPECT_FALSE(pduOfFrame(hex("0103"), false));
+    EXPECT_FALSE(pduOfFrame("xxx", FrameFormat::Ascii));
+    EXPECT_FALSE(pduOfFrame(":01G3\r\n", FrameFormat::Ascii));
+    EXPECT_FALSE(pduOfFrame(hex("0103"), FrameFormat::Rtu));
+    EXPECT_FALSE(pduOfFrame(hex("000100000002"), FrameFormat::Mbap));
 }
 
 TEST(TrafficMeaning, EveryAnswerWithTheRequestItAnswers) {
@@ -206,7 +209,7 @@ TEST(TrafficCsv, OneLinePerRowInUtcWithQuotedFields) {
         e.kind = kind;
         e.atMs = rig.clock.nowMs();
         e.frame = frame;
-        e.ascii = true;
+        e.format = FrameFormat::Ascii;
         e.rejection = why;
         e.exceptionCode = why == Rejection::Exception ? 2 : 0;
         recorder.lineEvent(e);
