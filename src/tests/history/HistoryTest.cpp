@@ -120,3 +120,32 @@ TEST(HistoryCsv, TheFileExactly) {
               "2026-12-02T08:30:00.251Z,5,01834C17,07,128,51,255,7,50.1960784313725,-20,1.5,7,12,"
               "1\n");
 }
+
+// A row learned anew with another sensor: the trend starts a new series, never joining the two.
+TEST(SensorHistory, AnotherSensorInTheRowStartsANewSeries) {
+    const struct {
+        uint32_t id;
+        uint8_t byte0;
+        bool starts;
+    } steps[] = {
+        {0xA, 10, true}, {0xA, 11, false}, {0xB, 90, true}, {0xB, 91, false}, {0xA, 12, true}};
+    ManualClock clock;
+    SensorHistory history(clock);
+    for (const auto& s : steps) {
+        clock.advance(1000);
+        history.record(6, decoded(0x07, s.id, 1, {s.byte0, 0, 0, 0},
+                                  {QString::number(s.byte0), "0", "0", "0"}));
+        EXPECT_EQ(history.startsSeries(6), s.starts) << s.id << " " << int(s.byte0);
+    }
+    const std::vector<SensorTrend> series = history.trends(6, 0);
+    ASSERT_EQ(series.size(), 3u);
+    const uint32_t ids[] = {0xA, 0xB, 0xA};
+    const QList<double> values[] = {{10, 11}, {90, 91}, {12}};
+    for (size_t i = 0; i < series.size(); ++i) {
+        EXPECT_EQ(series[i].sensorId, ids[i]);
+        QList<double> ys;
+        for (const QPointF& p : series[i].points)
+            ys << p.y();
+        EXPECT_EQ(ys, values[i]);
+    }
+}

@@ -1,14 +1,23 @@
 #pragma once
-// Points the user's ports file (QRX_USER_SETTINGS_FILE) elsewhere for one test.
+// Points a settings file elsewhere for one test: the user's (QRX_USER_SETTINGS_FILE) or the
+// installation's (QRX_SETTINGS_FILE).
 
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
-struct UserFileAt {
-    QByteArray saved = qgetenv("QRX_USER_SETTINGS_FILE");
-    explicit UserFileAt(const QString& path) {
-        qputenv("QRX_USER_SETTINGS_FILE", path.toLocal8Bit());
+struct SettingsFileAt {
+    SettingsFileAt(const char* variable, const QString& path)
+        : variable(variable)
+        , saved(qgetenv(variable)) {
+        qputenv(variable, path.toLocal8Bit());
     }
-    ~UserFileAt() { qputenv("QRX_USER_SETTINGS_FILE", saved); }
+    ~SettingsFileAt() { qputenv(variable, saved); }
+    const char* variable;
+    QByteArray saved;
+};
+
+struct UserFileAt : SettingsFileAt {
+    explicit UserFileAt(const QString& path)
+        : SettingsFileAt("QRX_USER_SETTINGS_FILE", path) {}
 };
