@@ -13,27 +13,20 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-void write(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
-} // namespace
-
 TEST(LanguageWindow, TheUsersLanguageWinsFromTheNextWindowLoad) {
     QTemporaryDir dir;
-    SettingsFileAt system("QRX_SETTINGS_FILE", dir.filePath("system.reg"));
-    UserFileAt user(dir.filePath("mine.reg"));
-    write(dir.filePath("system.reg"), "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalund\\QRX-QTX-RS485-"
-                                      "MODBUS]\n\"Language\"=\"1031\"\n");
-    const QByteArray ports = "; mine\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalund\\QRX-QTX-RS485-"
-                             "MODBUS\\Ports]\r\n\"COM3\"=\"/dev/ttyUSB0\"\r\n";
-    write(dir.filePath("mine.reg"), ports);
+    UserFileAt system(dir.filePath("system.reg"), "QRX_SETTINGS_FILE"),
+        user(dir.filePath("my.reg"));
+    const QByteArray key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalund\\QRX-QTX-RS485-MODBUS";
+    const QByteArray mine = "; mine\r\n" + key + "\\Ports]\r\n\"COM3\"=\"/dev/ttyUSB0\"\r\n";
+    for (const auto& [name, text] :
+         {std::pair{"system.reg", key + "]\n\"Language\"=\"1031\"\n"}, std::pair{"my.reg", mine}}) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+    }
     WindowSession session(std::make_unique<GatewayModel>(1, GatewayVariant::Transceiver, 3), {}, {},
                           ReadProgramSetting);
     auto* act = session.find<QAction>("act_language");
-    ASSERT_NE(act, nullptr);
     EXPECT_EQ(act->text(), "Sprache…");
     act->trigger();
     QWidget* window = session.openWindow("frmLanguage");
@@ -43,14 +36,12 @@ TEST(LanguageWindow, TheUsersLanguageWinsFromTheNextWindowLoad) {
     window->findChild<QPushButton*>("bt_ok")->click();
     EXPECT_FALSE(window->isVisible());
 
-    QFile mine(dir.filePath("mine.reg"));
-    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
-    const QByteArray text = mine.readAll();
-    EXPECT_TRUE(text.startsWith(ports)) << text.toStdString();
-    EXPECT_TRUE(text.contains("\r\n\"Language\"=\"1033\"\r\n")) << text.toStdString();
+    QFile my(dir.filePath("my.reg"));
+    ASSERT_TRUE(my.open(QIODevice::ReadOnly));
+    const QByteArray text = my.readAll();
+    EXPECT_TRUE(text.startsWith(mine) && text.endsWith("\r\n\"Language\"=\"1033\"\r\n"))
+        << text.data();
     EXPECT_EQ(ReadStoredSetting(kProductKey, "Language"), "1031") << "the system file stays";
-    EXPECT_EQ(ReadProgramSetting(kProductKey, "Language"), "1033");
-
     session.find<QAction>("act_history")->trigger(); // a window loaded now is English
     EXPECT_EQ(session.w->historyWindow().windowTitle(), "History");
     session.w->historyWindow().close();

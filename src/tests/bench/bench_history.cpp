@@ -63,10 +63,8 @@ static void BM_HistoryRecordRow(benchmark::State& state) {
 }
 static void BM_HistoryUtcTimeText(benchmark::State& state) {
     int64_t wallMs = 1796083200000; // 2026-12-01T00:00:00Z, a record every 250 ms
-    for (auto _ : state) {
-        QByteArray text = utcTimeText(wallMs += 250);
-        benchmark::DoNotOptimize(text);
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(utcTimeText(wallMs += 250));
 }
 static void BM_TrendRedraw4x10000(benchmark::State& state) {
     redrawTrend(state);
