@@ -15,8 +15,8 @@
 class LineSession;
 class MessageBoxes;
 class SerialPort;
-class VerboseTap;
 struct PortError;
+class VerboseTap;
 
 class CliTool {
 public:
@@ -38,8 +38,10 @@ private:
     void refuse(const QString& message); // bad usage: 2
     bool parseCommand(const QStringList& args);
     void openAndRun();
+    void portFailed(const PortError& e);
     void identified(const std::optional<StepFailure>& failure);
     void portLost(const PortError& e);
+    void adviseOnSilence();
 
     Clock& clock_;
     CliStreams& io_;

@@ -3,11 +3,12 @@
 // key to a device path, to "simulator" for the built-in simulated gateway, or to a network address
 // (tcp://, rfc2217://, modbus-tcp://, net/NetworkAddress.h); "COMn RS485"="on" asks for the
 // driver's RS485 mode on it, "COMn NetMargin"="150" the milliseconds a network port adds to the
-// answer time-out. The per-user file (same syntax, only the Ports key)
+// answer time-out. The per-user file (userSettingsPath(), same syntax)
 // wins over the system file entry by entry, a mapping together with its option. Without an
 // entry COMn is /dev/ttyS<n-1>. The window, the port and any other client resolve through
 // resolvePort.
 
+#include "core/StoredSettings.h"
 #include "net/NetworkAddress.h"
 
 #include <QString>
@@ -40,9 +41,6 @@ QString marginValueName(int commPort); // "COM3 NetMargin"
 inline constexpr int kMaxNetMarginMs = 60000;
 bool rs485ValueOn(const QString& text);
 
-// $QRX_USER_SETTINGS_FILE, else $XDG_CONFIG_HOME/korvalund/qrx-qtx-rs485-modbus.reg, where
-// XDG_CONFIG_HOME defaults to ~/.config.
-QString userPortsFilePath();
 // The per-user file, read once now; empty values when it is missing or unreadable.
 SettingReader userPortsReader();
 

@@ -38,16 +38,14 @@ QString directionText(const TrafficRecord& r, bool english) {
 }
 
 QString frameText(const QByteArray& frame, FrameFormat format) {
+    if (format == FrameFormat::Rtu)
+        return QString::fromLatin1(frame.toHex(' ').toUpper());
+    if (format == FrameFormat::Mbap) // the header apart from unit id and PDU
+        return QString::fromLatin1((frame.left(kMbapHeaderBytes - 1).toHex(' ') + " | " +
+                                    frame.mid(kMbapHeaderBytes - 1).toHex(' '))
+                                       .toUpper());
     QString text;
-    text.reserve(frame.size() * 3 + 2);
-    if (format != FrameFormat::Ascii) {
-        for (int i = 0; i < frame.size(); ++i) {
-            if (!text.isEmpty())
-                text += format == FrameFormat::Mbap && i == kMbapHeaderBytes - 1 ? " | " : " ";
-            text += ByteToHex(uint8_t(frame[i]));
-        }
-        return text;
-    }
+    text.reserve(frame.size());
     QByteArray line = frame;
     if (line.endsWith("\r\n"))
         line.chop(2);
