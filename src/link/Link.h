@@ -138,6 +138,7 @@ private:
     // collection (LinkCollectors.cpp)
     void collectRtu();
     void collectAscii();
+    void collectAsciiPiece(const QByteArray& input);
     void completeRtuFrame();
     void completeAsciiLine(bool onePiece);
     Rejection rtuFrameVerdict() const;

@@ -176,6 +176,16 @@ void Link::completeRtuFrame() {
 void Link::collectAscii() {
     const QByteArray input = port_.Input();
     tap(LineEventKind::Received, input);
+    // a network port may hand over several lines in one read: each goes through on its own
+    for (qsizetype from = 0; from < input.size();) {
+        const qsizetype lineFeed = input.indexOf('\n', from);
+        const qsizetype to = lineFeed < 0 ? input.size() : lineFeed + 1;
+        collectAsciiPiece(input.mid(from, to - from));
+        from = to;
+    }
+}
+
+void Link::collectAsciiPiece(const QByteArray& input) {
     QString piece = QString::fromLatin1(input);
     if (!piece.startsWith(':')) {
         // A badly biased line puts a byte in front of the answer at the bus turnaround: a ":"

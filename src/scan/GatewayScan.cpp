@@ -28,7 +28,7 @@ void GatewayScan::start(const ScanOptions& options, Handlers handlers) {
     handlers_ = std::move(handlers);
     report_ = ScanReport{};
     report_.end = ScanEnd::Running;
-    report_.lineOnServer = !setsLine(session_.port().kind());
+    report_.portKind = session_.port().kind();
     lines_ = scanLines(options_);
     addresses_ = scanAddresses(options_);
     lineIndex_ = addressIndex_ = 0;

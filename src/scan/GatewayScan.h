@@ -55,8 +55,8 @@ struct ScanReport {
     std::vector<FoundGateway> found;
     std::vector<LineActivity> activity;
     ScanEnd end = ScanEnd::Running;
-    QString failure;           // why the port failed
-    bool lineOnServer = false; // a network port that keeps its own baud rate and parity
+    QString failure;                      // why the port failed
+    PortKind portKind = PortKind::Device; // a network port may keep its own line settings
     int probes = 0;
     int64_t elapsedMs = 0;
 };

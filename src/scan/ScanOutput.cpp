@@ -150,10 +150,13 @@ QString scanDurationText(int64_t ms) {
 
 QString scanText(const ScanReport& r) {
     QStringList lines;
-    // behind a raw serial server only the mode is the tool's
+    // behind a raw serial server only the mode is the tool's, behind a Modbus TCP gateway nothing
     const auto lineText = [&r](const LineChoice& line) {
-        return r.lineOnServer ? line.text().section(' ', 0, 0) + " (line settings on the server)"
-                              : line.text();
+        if (r.portKind == PortKind::ModbusTcp)
+            return QString("Modbus TCP");
+        return setsLine(r.portKind)
+                   ? line.text()
+                   : line.text().section(' ', 0, 0) + " (line settings on the server)";
     };
     for (const FoundGateway& g : r.found)
         lines << QString("found: address %1, %2, %3, response time %4 ms")

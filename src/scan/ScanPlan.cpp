@@ -58,7 +58,7 @@ ScanOptions scanOptionsFor(ScanOptions o, PortKind kind, int networkMarginMs) {
     o.bauds = {lines.front().baud};
     o.parities = {lines.front().parity};
     if (kind == PortKind::ModbusTcp)
-        o.modes = {lines.front().mode};
+        o.modes = {LineMode::Rtu}; // MBAP carries the PDU as RTU does, without the CRC
     return o;
 }
 

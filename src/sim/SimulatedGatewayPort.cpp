@@ -42,7 +42,7 @@ void SimulatedGatewayPort::setGatewayLine(std::optional<LineSettings> line) {
 }
 
 LineSettings SimulatedGatewayPort::lineInUse() const {
-    return kind_ == PortKind::RawTcp && gatewayLine_ ? *gatewayLine_ : settings_;
+    return !setsLine(kind_) && gatewayLine_ ? *gatewayLine_ : settings_;
 }
 
 void SimulatedGatewayPort::applyMode() {
@@ -56,6 +56,11 @@ void SimulatedGatewayPort::setPortOpen(bool open) {
     answers_.clear();
     received_.clear();
     arrival_->setEnabled(false);
+}
+
+void SimulatedGatewayPort::comeBack() {
+    lost_ = false;
+    server_.faults().lostAt = 0;
 }
 
 void SimulatedGatewayPort::collectDue() {

@@ -45,6 +45,8 @@ public:
     const std::optional<LineSettings>& gatewayLine() const { return gatewayLine_; }
 
     GatewayModel& model() { return *model_; }
+    // After a "lost" fault: the device (or the serial server) is back and the port opens again.
+    void comeBack();
     FaultPlan& faults() { return server_.faults(); }
     // Every request that reached the gateway with a good check, address first, no check.
     const std::vector<QByteArray>& requestLog() const { return requests_; }
@@ -55,7 +57,8 @@ private:
     void armArrival();
     void arrivalDue();
     double nowUs() const { return double(clock_.nowMs()) * 1000.0; }
-    // The settings on the gateway's line: the port's, or behind a raw serial server the gateway's.
+    // The settings on the gateway's line: the port's, or behind a raw serial server (or a Modbus
+    // TCP gateway) the gateway's.
     LineSettings lineInUse() const;
     void applyMode();
 

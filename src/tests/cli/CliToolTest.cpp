@@ -274,3 +274,37 @@ TEST_P(Cli, VerboseShowsEveryFrameDecoded) {
 
 INSTANTIATE_TEST_SUITE_P(BothModes, Cli, ::testing::Values(LineMode::Ascii, LineMode::Rtu),
                          [](const auto& info) { return std::string(modeName(info.param)); });
+
+// Through a Modbus TCP gateway the tool reads what it reads on the serial line; a watch whose
+// network port loses its connection says so, connects again after 1 s, then 2 s, and goes on.
+TEST(CliNetwork, ModbusTcpReadsAsRtuAndAWatchConnectsAgain) {
+    const QStringList read{"--mode", "rtu", "--address", "1", "read", "--format", "json"};
+    CliRig serial, tcp;
+    tcp.kind = PortKind::ModbusTcp;
+    ASSERT_EQ(serial.run(QStringList{"--port", "simulator"} + read), 0);
+    ASSERT_EQ(tcp.run(QStringList{"--port", "modbus-tcp://gw"} + read), 0)
+        << tcp.io.err.toStdString();
+    EXPECT_EQ(tcp.io.out, serial.io.out);
+    EXPECT_EQ(tcp.port->requestLog(), serial.port->requestLog());
+
+    FaultPlan lost;
+    lost.lostAt = 20; // in the first pass
+    CliRig watch(GatewayVariant::Transceiver, lost);
+    watch.kind = PortKind::RawTcp;
+    watch.tool.start({"qrx-cli", "--port", "tcp://box:4001", "--mode", "rtu", "--address", "1",
+                      "watch", "--count", "2", "--interval", "100"},
+                     {});
+    watch.runUntil([&] { return watch.io.err.contains("again in 2 s"); });
+    watch.port->comeBack();
+    watch.runUntil([] { return false; });
+    EXPECT_EQ(watch.tool.exitCode(), 1) << "a pass failed";
+    qsizetype at = 0;
+    for (const char* said :
+         {"port closed", "tcp://box:4001: connection lost, connecting again in 1 s",
+          "tcp://box:4001: connection lost, connecting again in 2 s",
+          "tcp://box:4001: connected again"}) {
+        at = watch.io.err.indexOf(said, at);
+        EXPECT_GE(at, 0) << said << "\n" << watch.io.err.toStdString();
+    }
+    EXPECT_EQ(watch.lines().size(), 1 + 2 * 2) << "the header, rows 2 and 9 in two passes";
+}

@@ -1,6 +1,6 @@
-// Arbitrary byte streams from the line never crash, hang or read out of bounds in the collectors,
-// the dispatcher, an answer handler that reads through the accessor, or the traffic view's
-// description of every frame.
+// Arbitrary byte streams from the line (or a Modbus TCP gateway) never crash, hang or read out of
+// bounds in the collectors, the dispatcher, an answer handler that reads through the accessor, or
+// the traffic view's description of every frame.
 
 #include "link/Link.h"
 #include "platform/MessageBoxes.h"
@@ -33,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto t5 = clock.createTimer("Timer5", 1000);
     ScriptedPort port;
     port.open = true;
+    port.portKind = (data[0] & 2) ? PortKind::ModbusTcp : PortKind::Device; // MBAP framing
     FuzzWindow window;
     window.address = QString::number(data[1] % 4);
     RecordingMessageBoxes messages;

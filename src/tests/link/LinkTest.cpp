@@ -1,5 +1,6 @@
 #include "link/Link.h"
 #include "link/Hex.h"
+#include "link/Mbap.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
 #include "support/ScriptedPort.h"
@@ -480,4 +481,91 @@ TEST_F(LinkFixture, ARequestWithoutTimeOutIsWrittenAtOnce) {
     link.send(); // one request replacing another, as a learn-in click during a read does
     EXPECT_EQ(port.written.size(), 2);
     EXPECT_FALSE(link.holdingFrame());
+}
+
+// A network port hands over frames split at any byte, and several at once: every collector takes
+// them whatever the chunking.
+TEST_F(LinkFixture, CollectorsTakeFramesSplitAtAnyByteAndMerged) {
+    s.RequestKind = 9;
+    const QByteArray a = QByteArray::fromHex("010302012C"), b = QByteArray::fromHex("01030200FF");
+    const QString ha = hexOf(rtuFrame(a)), hb = hexOf(rtuFrame(b));
+    const struct {
+        const char* mode;
+        PortKind kind;
+        QByteArray stream;
+        QStringList texts;
+    } cases[] = {
+        {"RTU", PortKind::Device, rtuFrame(a) + rtuFrame(b), {ha, hb}},
+        {"ASCII",
+         PortKind::Device,
+         asciiFrame(hexOf(a)) + asciiFrame(hexOf(b)),
+         {hexOf(a) + CalculateLRC(hexOf(a)), hexOf(b) + CalculateLRC(hexOf(b))}},
+        {"ASCII", PortKind::ModbusTcp, mbapFrame(0, a) + mbapFrame(0, b), {ha, hb}},
+    };
+    for (const auto& c : cases) {
+        mode(c.mode);
+        port.portKind = c.kind;
+        std::vector<QByteArrayList> chunkings{{c.stream}, {}};
+        for (int i = 0; i < c.stream.size(); ++i) // byte by byte, and cut once at every byte
+            chunkings[1] << c.stream.mid(i, 1);
+        for (int at = 1; at < c.stream.size(); ++at)
+            chunkings.push_back({c.stream.left(at), c.stream.mid(at)});
+        for (const QByteArrayList& pieces : chunkings) {
+            SCOPED_TRACE(pieces.join('|').toHex(' ').toStdString());
+            answers.clear();
+            link.resetLine();
+            for (const QByteArray& piece : pieces)
+                feed(piece);
+            EXPECT_EQ(answers, (QStringList{"9:" + c.texts[0], "9:" + c.texts[1]}));
+        }
+    }
+}
+
+// Through a network port the answer time-out adds the port's margin and runs from the connection;
+// Modbus TCP frames the window's request in MBAP whatever the mode and tells a late or foreign
+// answer by its transaction id; a lost connection ends the exchange at once.
+TEST_F(LinkFixture, NetworkPortsTimeFromTheConnectionAndEndWithIt) {
+    mode("ASCII");
+    port.portKind = PortKind::ModbusTcp;
+    port.margin = 100;
+    port.isConnecting = true;
+    s.RequestKind = 14;
+    s.RequestText = "010301410001";
+    link.send();
+    const QByteArray identify = QByteArray::fromHex("010301410001");
+    EXPECT_EQ(port.written.value(0), mbapFrame(1, identify));
+    link.claimLine();
+    std::optional<ExchangeResult> r;
+    const auto ask = [&] {
+        r.reset();
+        link.exchange(identify, {300, 0}, [&](const ExchangeResult& x) { r = x; });
+    };
+    ask();
+    EXPECT_EQ(port.written.value(1), mbapFrame(2, identify));
+    clock.advance(5000);
+    EXPECT_FALSE(r) << "no time-out while connecting";
+    port.connected();
+    clock.advance(399);
+    EXPECT_FALSE(r);
+    clock.advance(1);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->outcome, ExchangeOutcome::TimedOut) << "300 ms and the margin";
+
+    ask(); // transaction 3
+    tap.log.clear();
+    const QByteArray answer = QByteArray::fromHex("0103020041");
+    // late, foreign, and a length no frame has: the stream is dropped there
+    feed(mbapFrame(2, answer) + mbapFrame(900, answer) + QByteArray::fromHex("00040000FFFF01"));
+    EXPECT_FALSE(r);
+    feed(mbapFrame(3, answer));
+    ASSERT_TRUE(r && r->ok());
+    EXPECT_EQ(r->answer, answer);
+    EXPECT_EQ(tap.log,
+              (QStringList{event(LineEventKind::Drained), rejected(Rejection::OtherTransaction),
+                           rejected(Rejection::Noise), event(LineEventKind::Taken)}));
+
+    ask();
+    port.loseDevice();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(describeOutcome(*r), "port closed");
 }

@@ -56,6 +56,9 @@ TEST(PortMap, TheUsersEntryWinsTogetherWithItsRs485Option) {
         {"",
          "\"COM3\"=\"/dev/ttyUSB1\"\n\"COM3 RS485\"=\"off\"\n",
          {"/dev/ttyUSB1", false, S::User}},
+        {"",
+         "\"COM3\"=\"tcp://10.0.0.5:4001\"\n\"COM3 NetMargin\"=\"250\"\n",
+         {"tcp://10.0.0.5:4001", false, S::User, 250}},
     };
     for (const Case& c : cases) {
         const PortMapping got = resolvePort(3, readerOf(c.system), readerOf(c.user));
@@ -104,6 +107,10 @@ TEST(UserPortsFile, ASaveChangesOneEntryAndKeepsEverythingElse) {
         {key + "\r\n\"COM3\"=\"/dev/x\"\r\n\"COM4\"=\"/dev/y\"\r\n", std::nullopt,
          key + "\r\n\"COM4\"=\"/dev/y\"\r\n"},
         {key + "\r\n", PortMapping{"/dev/a\"b"}, key + "\r\n\"COM3\"=\"/dev/a\\\"b\"\r\n"},
+        // a network port with its margin, which replaces the old one
+        {key + "\n\"COM3 NetMargin\"=\"50\"\n",
+         PortMapping{"tcp://box:4001", false, PortMapping::Source::User, 300},
+         key + "\n\"COM3\"=\"tcp://box:4001\"\n\"COM3 NetMargin\"=\"300\"\n"},
         // a file without the Ports key gets it at the end
         {"[HKEY_LOCAL_MACHINE\\Other]\n\"V\"=\"w\"", PortMapping{"/dev/ttyUSB0"},
          "[HKEY_LOCAL_MACHINE\\Other]\n\"V\"=\"w\"\n\n" + key + "\n\"COM3\"=\"/dev/ttyUSB0\"\n"},

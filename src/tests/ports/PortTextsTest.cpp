@@ -28,6 +28,18 @@ TEST(PortTexts, TheDeviceAComEntryPointsTo) {
         {{"/dev/null"}, true, "/dev/null — not a serial device"},
         {{"Simulator"}, true, "simulated gateway"},
         {{"simulator"}, false, "simuliertes Gateway"},
+        {{"tcp://10.0.0.5:4001"},
+         true,
+         "tcp://10.0.0.5:4001 — serial server, line settings on "
+         "the server"},
+        {{"RFC2217://box:2000"},
+         false,
+         "rfc2217://box:2000 — Seriell-Server (RFC 2217), "
+         "Leitungseinstellungen von diesem Programm"},
+        {{"modbus-tcp://gw"},
+         true,
+         "modbus-tcp://gw:502 — Modbus TCP gateway, line settings on "
+         "the gateway"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(describeMapping(c.mapping, present, c.english), QString(c.expected))
@@ -112,6 +124,17 @@ TEST(PortTexts, TheFailureDetailSaysWhatToDo) {
          serial,
          true,
          "/dev/ttyUSB0: Input/output error"},
+        {{111, "Connection refused", "tcp://10.0.0.5:4001", NetFailure::Refused},
+         missing,
+         true,
+         "tcp://10.0.0.5:4001: Connection refused\nConnection refused: is the serial server on, "
+         "and is 4001 its TCP port?"},
+        {{110, "no connection within 3 s", "modbus-tcp://gw:502", NetFailure::TimedOut},
+         missing,
+         false,
+         "modbus-tcp://gw:502: no connection within 3 s\nKeine Verbindung zu gw Port 502 "
+         "innerhalb von 3 s: ist das Modbus-TCP-Gateway eingeschaltet, und ist 502 sein "
+         "TCP-Port?"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(failureDetail(c.error, c.access, c.english), QString::fromUtf8(c.expected))
@@ -125,6 +148,10 @@ TEST(PortTexts, AMappingNeedsASerialDeviceOrTheSimulator) {
         const char* problem; // empty: it can be mapped
     } cases[] = {
         {3, "simulator", ""},
+        {3, "rfc2217://10.0.0.5:2000", ""},
+        {3, "tcp://10.0.0.5",
+         "tcp://10.0.0.5: a network port is written tcp://HOST:PORT, rfc2217://HOST:PORT or "
+         "modbus-tcp://HOST[:PORT]."},
         {3, "/dev/ptmx", ""}, // a character device of the tty class
         {3, "", "Choose a device, type its path or choose the simulated gateway."},
         {3, "ttyUSB0", "ttyUSB0: a device path begins with /."},

@@ -105,6 +105,24 @@ TEST(GatewayScan, AGatewayWithAnotherParityLeavesActivityAtTheSettingsTried) {
         << scanText(r).toStdString();
 }
 
+// Behind a raw serial server only modes and addresses are tried, each probe with the network
+// margin; behind a Modbus TCP gateway only addresses.
+TEST(GatewayScan, ThroughANetworkPortOnlyWhatReachesTheLineIsTried) {
+    for (const PortKind kind : {PortKind::RawTcp, PortKind::ModbusTcp}) {
+        ScanRig rig(17, {LineMode::Rtu, 19200, 'N'});
+        rig.port->setKind(kind);
+        rig.port->setNetworkMarginMs(100);
+        const ScanReport& r = rig.run(ScanOptions{});
+        ASSERT_EQ(r.found.size(), 1u);
+        const bool raw = kind == PortKind::RawTcp;
+        EXPECT_EQ(r.probes, raw ? 247 + 17 : 17) << "ASCII first, at the server's settings";
+        EXPECT_GE(r.elapsedMs, raw ? 247 * (34 + 50 + 100) : 16 * (18 + 50 + 100));
+        EXPECT_TRUE(scanText(r).contains(raw ? "address 17, RTU (line settings on the server)"
+                                             : "address 17, Modbus TCP"))
+            << scanText(r).toStdString();
+    }
+}
+
 // Every probe waits exactly its time-out: the scan adds no waiting of its own.
 TEST(GatewayScan, ASilentLineTakesTheProbesTimeOutsAndFindsNothing) {
     ScanRig rig(1, {LineMode::Ascii, 9600, 'E'}, FaultPlan{.silent = true});

@@ -42,12 +42,19 @@ struct CliRig {
     FaultPlan faultPlan;
     // The gateway's own line settings; without them it understands whatever the tool sets.
     std::optional<LineChoice> gatewayLine;
+    PortKind kind = PortKind::Device; // behind a network port
+    // Runs until the tool ends or until stop says so.
+    template <class Stop> void runUntil(Stop stop) {
+        for (int waited = 0; !tool.finished() && !stop() && waited < 600000; ++waited)
+            clock.advance(1);
+    }
     CliTool tool{clock, io, [this](const QString&) {
                      gateway = model.get();
                      auto p =
                          std::make_unique<SimulatedGatewayPort>(clock, std::move(model), faultPlan);
                      if (gatewayLine)
                          p->setGatewayLine(gatewayLine->settings());
+                     p->setKind(kind);
                      port = p.get();
                      return p;
                  }};

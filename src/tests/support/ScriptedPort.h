@@ -34,6 +34,13 @@ public:
         return all;
     }
     void Output(const QByteArray& bytes) override { written.append(bytes); }
+    PortKind kind() const override { return portKind; }
+    int networkMarginMs() const override { return margin; }
+    bool connecting() const override { return isConnecting; }
+    void connected() {
+        isConnecting = false;
+        reportStateChanged();
+    }
 
     void receive(const QByteArray& bytes) { pending.append(bytes); }
     void loseDevice() {
@@ -50,4 +57,7 @@ public:
     int failOpenWith = 0; // error number of a failing open, 0 opens
     bool failCommPort = false;
     bool refuseRs485 = false; // an open reports the driver's RS485 mode as refused
+    PortKind portKind = PortKind::Device;
+    int margin = 0;
+    bool isConnecting = false;
 };
