@@ -11,7 +11,7 @@ what=${1:-run}
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
           qt6-charts-dev libqt6opengl6-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core socat
-          python3-pymodbus python3-serial python3-serial-asyncio mbpoll clang libclang-rt-14-dev
+          python3-pymodbus python3-serial python3-serial-asyncio mbpoll ser2net clang libclang-rt-14-dev
           poppler-utils dpkg-dev desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do

@@ -27,8 +27,10 @@ bool Reconnection::retryLater(std::function<void()> then) {
     if (!isNetwork(c_.line.port().kind()))
         return false;
     then_ = std::move(then);
-    pauseMs_ = pauseMs_ == 0 ? kFirstPauseMs : std::min(2 * pauseMs_, kLongestPauseMs);
-    c_.complain(QString("%1: connection lost, connecting again in %2 s")
+    const bool first = pauseMs_ == 0;
+    pauseMs_ = first ? kFirstPauseMs : std::min(2 * pauseMs_, kLongestPauseMs);
+    c_.complain(QString(first ? "%1: connection lost, connecting again in %2 s"
+                              : "%1: no connection, trying again in %2 s")
                     .arg(c_.options.port)
                     .arg(pauseMs_ / 1000));
     pause_->setInterval(pauseMs_);
@@ -55,6 +57,6 @@ void Reconnection::succeeded() {
     c_.complain(QString("%1: connected again").arg(c_.options.port));
 }
 
-bool Reconnection::waiting() const {
-    return pause_->isEnabled();
+bool Reconnection::retrying() const {
+    return reopened_;
 }

@@ -21,7 +21,8 @@ public:
     bool retryLater(std::function<void()> then);
     // A request went through: after a reconnection, "connected again".
     void succeeded();
-    bool waiting() const;
+    // The port was opened again and nothing went through yet.
+    bool retrying() const;
 
 private:
     void attempt();

@@ -104,8 +104,11 @@ private:
     }
     void passFailed(const StepFailure& f) {
         ++failedPasses_;
-        c_->complain(QString("watch pass %1: %2").arg(passes_ + 1).arg(f.text()));
-        if (!c_->line.isOpen()) {
+        // a port opened again that does not connect has said why
+        const bool closed = !c_->line.isOpen();
+        if (!closed || !reconnection_->retrying())
+            c_->complain(QString("watch pass %1: %2").arg(passes_ + 1).arg(f.text()));
+        if (closed) {
             if (!reconnection_->retryLater([this] { startPass(); }))
                 c_->finish(kExitFailed);
             return;

@@ -1,10 +1,11 @@
-"""A pymodbus serial slave (an independent Modbus implementation) holding a known gateway image,
-for the interoperability test: python3 pymodbus_slave.py <device> <ascii|rtu> <address>."""
+"""A pymodbus slave (an independent Modbus implementation) holding a known gateway image, for the
+interoperability tests: python3 pymodbus_slave.py <device> <ascii|rtu> <address> on a serial
+line, or python3 pymodbus_slave.py <port> tcp <address> as a Modbus TCP server on 127.0.0.1."""
 import sys
 
 from pymodbus.datastore import (ModbusSequentialDataBlock, ModbusServerContext,
                                 ModbusSlaveContext)
-from pymodbus.server import StartSerialServer
+from pymodbus.server import StartSerialServer, StartTcpServer
 from pymodbus.transaction import ModbusAsciiFramer, ModbusRtuFramer
 
 # row: (ORG, ID, data bytes 0..3 in register order, time value)
@@ -36,12 +37,32 @@ def image():
     return regs, coils
 
 
+def tool_image():
+    """The image as qrx-cli read --format json shows it."""
+    sensors = []
+    for row in range(32):
+        org, sid, data, t = SENSORS.get(row, (0, 0, (0, 0, 0, 0), 0))
+        # registers 3..6 of a sensor slot hold data bytes 3..0
+        sensors.append({"row": row, "org": "%02X" % org, "id": "%08X" % sid,
+                        "data": list(reversed(data)), "time": t, "inverted": row in INVERTED_ROWS})
+    senders = []
+    for row in range(8):
+        org, sid, data, status = SENDERS.get(row, (0, 0, (0, 0, 0, 0), 0))
+        # registers 3..6 of a sender slot hold the sender tab's "Data-Byte 0".."Data-Byte 3"
+        senders.append({"row": row, "org": org, "id": "%08X" % sid, "data": list(data),
+                        "status": status})
+    return {"device": "QTX40", "response_time": 15, "sensors": sensors, "senders": senders}
+
+
 def main():
     device, mode, address = sys.argv[1], sys.argv[2], int(sys.argv[3])
     regs, coils = image()
     store = ModbusSlaveContext(hr=ModbusSequentialDataBlock(0, regs),
                                co=ModbusSequentialDataBlock(0, coils), zero_mode=True)
     context = ModbusServerContext(slaves={address: store}, single=False)
+    if mode == "tcp":
+        StartTcpServer(context=context, address=("127.0.0.1", int(device)))
+        return
     framer = ModbusAsciiFramer if mode == "ascii" else ModbusRtuFramer
     print("listening", flush=True)
     StartSerialServer(context=context, framer=framer, port=device, baudrate=9600, bytesize=8,

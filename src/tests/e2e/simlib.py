@@ -2,6 +2,7 @@
 import os
 import queue
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -26,6 +27,34 @@ def program(name):
         print(name, "is not built")
         sys.exit(SKIP)
     return path
+
+
+def free_port():
+    """A TCP port on 127.0.0.1 that nothing listens on now."""
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def listening(port):
+    """Whether a socket listens on the TCP port (from /proc: polling by connecting would make a
+    serial server open its device)."""
+    for table in ("/proc/net/tcp", "/proc/net/tcp6"):
+        with open(table) as f:
+            for line in f.readlines()[1:]:
+                fields = line.split()
+                if fields[3] == "0A" and int(fields[1].rsplit(":", 1)[1], 16) == port:
+                    return True
+    return False
+
+
+def wait_for_port(port, seconds):
+    """Polls until something listens on the TCP port."""
+    end = time.monotonic() + seconds
+    while not listening(port):
+        if time.monotonic() > end:
+            raise AssertionError("nothing listens on port %d" % port)
+        time.sleep(0.02)
 
 
 def crc16(data):

@@ -11,24 +11,6 @@ from slave_line import SlaveLine, slave
 CLI = program("qrx-cli")
 
 
-def expected_image():
-    """The slave's image as read --format json shows it."""
-    sensors = []
-    for row in range(32):
-        org, sid, data, t = slave.SENSORS.get(row, (0, 0, (0, 0, 0, 0), 0))
-        # registers 3..6 of a sensor slot hold data bytes 3..0
-        sensors.append({"row": row, "org": "%02X" % org, "id": "%08X" % sid,
-                        "data": list(reversed(data)), "time": t,
-                        "inverted": row in slave.INVERTED_ROWS})
-    senders = []
-    for row in range(8):
-        org, sid, data, status = slave.SENDERS.get(row, (0, 0, (0, 0, 0, 0), 0))
-        # registers 3..6 of a sender slot hold the sender tab's "Data-Byte 0".."Data-Byte 3"
-        senders.append({"row": row, "org": org, "id": "%08X" % sid, "data": list(data),
-                        "status": status})
-    return {"device": "QTX40", "response_time": 15, "sensors": sensors, "senders": senders}
-
-
 def cli(device, mode, *args):
     done = subprocess.run([CLI, "--port", device, "--mode", mode, "--address", "9", *args],
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=120)
@@ -42,7 +24,7 @@ def session(mode):
         text = cli(line.tool, mode, "read", "--format", "json")
         assert text.count("\n") == 1, text
         got = json.loads(text)
-        want = expected_image()
+        want = slave.tool_image()
         assert list(got) == list(want), list(got)
         for key in ("device", "response_time"):
             assert got[key] == want[key], (key, got[key])
