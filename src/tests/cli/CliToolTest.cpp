@@ -104,6 +104,8 @@ TEST_P(Cli, FailuresEndWithOneAndNameTheStep) {
     silent.silent = true;
     FaultPlan exceptions;
     exceptions.exceptionEvery = 1;
+    FaultPlan stray = silent;
+    stray.strayEveryMs = 100; // a second master, or a badly biased line
     const struct {
         FaultPlan faults;
         GatewayVariant variant;
@@ -115,12 +117,18 @@ TEST_P(Cli, FailuresEndWithOneAndNameTheStep) {
          GatewayVariant::Transceiver,
          {"--timeout", "200", "identify"},
          1,
-         "qrx-cli: identify: no answer (3 attempts)\n"},
+         "qrx-cli: read response time: no answer (3 attempts)\n"},
+        {stray,
+         GatewayVariant::Transceiver,
+         {"--timeout", "200", "identify"},
+         1,
+         "qrx-cli: read response time: no answer (3 attempts); meanwhile 18 bytes from another "
+         "device on the line: a second master, or another baud rate or parity?\n"},
         {exceptions,
          GatewayVariant::Transceiver,
          {"read"},
          1,
-         "qrx-cli: identify: exception 04 slave device failure\n"},
+         "qrx-cli: identify: exception 04 slave device failure (3 attempts)\n"},
         {{},
          GatewayVariant::Receiver,
          {"sender", "0", "--org", "5", "--data", "0,0,0,0", "--status", "0"},
@@ -141,6 +149,19 @@ TEST_P(Cli, FailuresEndWithOneAndNameTheStep) {
         for (const QByteArray& rq : rig.port->requestLog())
             EXPECT_EQ(uint8_t(rq[1]), 0x03) << "only the identification's reads";
     }
+}
+
+// An older receiver does not answer the identification: taken as the receiver, as the window
+// does, with a note. A driver without RS485 mode is said; the port works without it.
+TEST_P(Cli, AGatewaySilentToTheIdentificationIsTakenAsTheReceiver) {
+    CliRig rig(GatewayVariant::Receiver, FaultPlan{.noIdentification = true});
+    rig.adapt = [](SimulatedGatewayPort& port) { port.refuseRs485(); };
+    EXPECT_EQ(rig.run(line() + QStringList{"read", "--format", "json"}), 0);
+    EXPECT_EQ(rig.io.err,
+              "qrx-cli: RS485 mode not available on simulator (Inappropriate ioctl for "
+              "device); the port works without it\n"
+              "qrx-cli: no answer to the identification: taken as the receiver QRX40\n");
+    EXPECT_TRUE(rig.io.out.startsWith(R"({"device":"QRX40","response_time":20,)"));
 }
 
 TEST_P(Cli, TheTimeOutFollowsTheResponseTime) {
