@@ -41,8 +41,8 @@ int firstMalformedLine(const QList<RegText::Line>& lines) {
 QStringList entryLines(int commPort, const PortMapping& m, const QString& eol) {
     QStringList out{RegText::quoted(comValueName(commPort)) + "=" + RegText::quoted(m.target) +
                     eol};
-    if (m.rs485)
-        out << RegText::quoted(rs485ValueName(commPort)) + "=\"on\"" + eol;
+    if (m.rs485 || m.rs485Off)
+        out << RegText::quoted(rs485ValueName(commPort)) + (m.rs485 ? "=\"on\"" : "=\"off\"") + eol;
     return out;
 }
 
