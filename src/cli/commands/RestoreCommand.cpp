@@ -71,20 +71,19 @@ public:
 private:
     void compared(const ConfigDifferences& differences) {
         print(differenceLines(differences, true));
-        if (differences.none())
+        // rows that cannot be written are listed with their reason, and leave nothing to do
+        if (differences.writableRows() == 0)
             return c_->finish(kExitDone);
         if (!write_) {
-            const size_t n = differences.rows.size();
+            const int n = differences.writableRows();
             c_->complain(QString("restore: %1 %2; nothing written (--yes writes them)")
                              .arg(n)
                              .arg(n == 1 ? "row differs" : "rows differ"));
             return c_->finish(kExitDifferences);
         }
         std::vector<RowWrite> plan = planRestore(file_, differences);
-        if (std::any_of(plan.begin(), plan.end(),
-                        [](const RowWrite& w) { return w.part == ConfigPart::ResponseTime; }))
-            c_->allowResponseTime(file_.responseTimeMs);
         job_ = std::make_unique<RestoreJob>(c_->client);
+        job_->keepTimeOut(c_->options.timeoutMs.has_value());
         job_->start(std::move(plan), {},
                     [this](const std::vector<RowResult>& results) { restored(results); });
     }
@@ -94,7 +93,7 @@ private:
             return r.outcome == RowOutcome::Failed;
         });
         if (failed != results.end() && !interrupted_)
-            c_->complain("restore: " + failed->reason);
+            c_->complain("restore: " + failed->reason());
         c_->finish(interrupted_                                    ? kExitInterrupted
                    : verifiedCount(results) == int(results.size()) ? kExitDone
                                                                    : kExitFailed);
