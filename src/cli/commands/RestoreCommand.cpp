@@ -18,8 +18,9 @@ public:
         p.setApplicationDescription(
             "Reads the configuration FILE (as backup wrote it) and the gateway, and prints what "
             "differs: one line per row, what the gateway holds → what the file holds. Without "
-            "--yes nothing is written and the exit status is 3 when something differs, 0 when "
-            "nothing does. With --yes the rows that differ are written and read back; one line "
+            "--yes nothing is written and the exit status is 3 when a row that can be written "
+            "differs, 0 when none does (a sender row of ORG 00 cannot be written and is listed "
+            "with the reason). With --yes the rows that differ are written and read back; one line "
             "per row says \"written and verified\", \"failed: <reason>\" or \"not written\" (the "
             "gateway fell silent before its turn), the last line counts them; the exit status is "
             "0 when every row was verified, else 1. The sender rows of a file are skipped on a "
