@@ -18,9 +18,11 @@ public:
         p.setApplicationDescription(
             "Reads the configuration FILE (as backup wrote it) and the gateway, and prints what "
             "differs: one line per row, what the gateway holds → what the file holds. Without "
-            "--yes nothing is written and the exit status is 3 when a row that can be written "
-            "differs, 0 when none does (a sender row of ORG 00 cannot be written and is listed "
-            "with the reason). With --yes the rows that differ are written and read back; one line "
+            "--yes that is a dry run: nothing is written, standard error says so when something "
+            "differs or --dry-run was given, and the exit status is 3 when a row that can be "
+            "written differs, 0 when none does (a sender row of ORG 00 cannot be written and is "
+            "listed with the reason). With --yes the rows that differ are written and read back; "
+            "one line "
             "per row says \"written and verified\", \"failed: <reason>\" or \"not written\" (the "
             "gateway fell silent before its turn), the last line counts them; the exit status is "
             "0 when every row was verified, else 1. The sender rows of a file are skipped on a "
@@ -38,7 +40,8 @@ public:
         if (!args)
             return error;
         write_ = p.isSet("yes");
-        if (write_ && p.isSet("dry-run"))
+        dryRun_ = p.isSet("dry-run");
+        if (write_ && dryRun_)
             return QString("restore: --dry-run and --yes exclude each other");
         const QString path = (*args)[0];
         ConfigLoad load = readConfigFile(path);
@@ -73,13 +76,16 @@ private:
     void compared(const ConfigDifferences& differences) {
         print(differenceLines(differences, true));
         // rows that cannot be written are listed with their reason, and leave nothing to do
-        if (differences.writableRows() == 0)
+        if (differences.writableRows() == 0) {
+            if (dryRun_)
+                c_->complain("restore: dry run, nothing was written");
             return c_->finish(kExitDone);
+        }
         if (!write_) {
             const int n = differences.writableRows();
-            c_->complain(QString("restore: %1 %2; nothing written (--yes writes them)")
+            c_->complain(QString("restore: dry run, nothing was written: %1 %2 (--yes writes %3)")
                              .arg(n)
-                             .arg(n == 1 ? "row differs" : "rows differ"));
+                             .arg(n == 1 ? "row differs" : "rows differ", n == 1 ? "it" : "them"));
             return c_->finish(kExitDifferences);
         }
         std::vector<RowWrite> plan = planRestore(file_, differences);
@@ -103,6 +109,7 @@ private:
 
     GatewayConfig file_;
     bool write_ = false;
+    bool dryRun_ = false;
     bool interrupted_ = false;
     CommandContext* c_ = nullptr;
     std::unique_ptr<RestoreJob> job_;
