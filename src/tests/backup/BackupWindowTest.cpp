@@ -180,8 +180,7 @@ TEST_P(BackupWindows, SaveThenRestoreWithTheLineHeldMeanwhile) {
     EXPECT_FALSE(session.openWindow("frmRestore"));
 }
 
-// A file that is not a configuration (the labels and fields of its own would be lost) is
-// overwritten only after the user agrees in a box that names it.
+// A file that is not a configuration is overwritten only after a box that names it, agreed.
 TEST_P(BackupWindows, AFileThatIsNotAConfigurationIsOverwrittenOnlyWhenTheUserAgrees) {
     BackupSession session(*GetParam());
     QTemporaryDir dir;

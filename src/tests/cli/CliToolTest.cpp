@@ -115,8 +115,6 @@ TEST_P(Cli, FailuresEndWithOneAndNameTheStep) {
     silent.silent = true;
     FaultPlan exceptions;
     exceptions.exceptionEvery = 1;
-    FaultPlan stray = silent;
-    stray.strayEveryMs = 100; // a second master, or a badly biased line
     const QString asked = QString("qrx-cli: asked address 1 on simulator (the built-in gateway) "
                                   "with --mode %1 --baud 9600 --parity even\n"
                                   "qrx-cli: a wrong address, mode, baud rate or parity gets no "
@@ -134,7 +132,7 @@ TEST_P(Cli, FailuresEndWithOneAndNameTheStep) {
          {"--timeout", "200", "identify"},
          1,
          "qrx-cli: read response time: no answer (3 attempts)\n" + asked},
-        {stray,
+        {{.silent = true, .strayEveryMs = 100}, // a second master, or a bad bias
          GatewayVariant::Transceiver,
          {"--timeout", "200", "identify"},
          1,

@@ -504,7 +504,6 @@ TEST_F(LinkFixture, AReplacedRequestsAnswerIsNotTakenForTheNewOne) {
                 f.link.send();
             }
             f.feed(frame(c.stale));
-            EXPECT_TRUE(f.t5->isEnabled()) << "the new request's answer is still awaited";
             f.feed(frame(c.own));
             ASSERT_EQ(f.answers.size(), 1);
             EXPECT_TRUE(f.answers[0].startsWith(QString("%1:%2").arg(c.kinds[1]).arg(c.own)));
