@@ -40,13 +40,13 @@ void GatewayReader::stop() {
 
 void GatewayReader::startPass() {
     phase_ = Phase::Reading;
-    const bool full = passesUntilFull_ <= 0;
-    passesUntilFull_ = full ? fullEvery_ - 1 : passesUntilFull_ - 1;
+    fullPass_ = passesUntilFull_ <= 0;
+    passesUntilFull_ = fullPass_ ? fullEvery_ - 1 : passesUntilFull_ - 1;
     rows_.clear();
     for (int row = 0; row < kGatewaySensorSlots; ++row)
-        if (full || client_.image.sensors[row].learned())
+        if (fullPass_ || client_.image.sensors[row].learned())
             rows_.push_back(row);
-    if (!full)
+    if (!fullPass_)
         return readRows(0);
     // the identification first: type and response time, and whether the gateway is there
     client_.identify([this](const std::optional<StepFailure>& f) {
@@ -92,6 +92,8 @@ void GatewayReader::passDone() {
 void GatewayReader::failed(const StepFailure& f) {
     if (f.outcome == ExchangeOutcome::Cancelled)
         return;
+    if (fullPass_) // not through: the next pass is whole again (and comes online by it)
+        passesUntilFull_ = 0;
     if (f.answered()) { // an exception or a wrong answer: the line works, the next pass follows
         say(f.text());
         phase_ = Phase::Waiting;

@@ -57,6 +57,7 @@ private:
     bool online_ = false;
     bool offlineSaid_ = false;
     int passesUntilFull_ = 0;
+    bool fullPass_ = false; // the pass underway identifies and reads the whole table
     std::vector<int> rows_; // the rows of the pass underway
     QString lastSaid_;
 };
