@@ -27,15 +27,15 @@ struct PublishSettings {
     bool discovery = true;
     int expireAfterS = 86400; // Home Assistant's expire_after; 0 leaves it out
     // When set, the states carry "scaled" beside the raw "data".
-    std::optional<std::array<ScaleRange, 4>> scale;
-    std::array<QString, kGatewaySensorSlots> labels; // from the site file; empty: none
-    int intervalMs = 1000;                           // from the end of a pass to the next
+    std::optional<std::array<ScaleRange, 4>> scale{};
+    std::array<QString, kGatewaySensorSlots> labels{}; // from the site file; empty: none
+    int intervalMs = 1000;                             // from the end of a pass to the next
     int fullEvery = 30; // every this many passes the whole table, else the learned slots
     // for the gateway message
-    QString port;
+    QString port{};
     int address = 1;
-    QString line;        // "ASCII 9600 even"
-    QString toolVersion; // "1.0.0"
+    QString line{};        // "ASCII 9600 even"
+    QString toolVersion{}; // "1.0.0"
 };
 
 class PublishTopics {

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # cpack -G DEB builds the Debian package of the build: its control data names the package, the
 # maintainer and the Qt 6 runtime it depends on; it holds the programs, the help documents, the
-# settings file (a conffile), the desktop entry, the icon and the publisher's service with the
-# postinst that makes its user; and unpacked, its program finds its help document through its own
-# settings.
+# settings file (a conffile), the desktop entry, the icon and the publisher's service; and
+# unpacked, its program finds its help document through its own settings.
 set -euo pipefail
 build=${QRX_BUILD_DIR:?QRX_BUILD_DIR is the build folder}
 for tool in cpack dpkg-deb; do
@@ -36,9 +35,7 @@ programs=(".$prefix/bin/qrx-config" ".$prefix/bin/qrx-cli" ".$prefix/share/man/m
 for f in "${programs[@]}" "$docs/QRX-QTX-RS485_MODBUS.pdf" "$docs/QRX-QTX-RS485_MODBUS_engl.pdf" \
          ".$prefix/share/applications/qrx-config.desktop" \
          ".$prefix/share/icons/hicolor/scalable/apps/qrx-config.svg" \
-         ".$prefix/share/doc/qrx-qtx-rs485-modbus/copyright" \
-         ".$prefix/share/doc/qrx-qtx-rs485-modbus/publish-example.conf" \
-         ".$prefix/lib/systemd/system/qrx-publish@.service"; do
+         ".$prefix/share/doc/qrx-qtx-rs485-modbus/copyright"; do
     grep -qxF "$f" <<<"$contents" || fail "the package lacks $f"
 done
 grep -q "_CPack_Packages\|$out" <<<"$contents" && fail "the package holds staging paths"
@@ -49,9 +46,8 @@ settings=$(env -u QRX_SETTINGS_FILE "$out/root$prefix/bin/qrx-config" --print-se
 [ -s "$out/root$settings" ] || fail "the package lacks the settings file $settings"
 dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles | grep -qxF "$settings" ||
     fail "the settings file is not a conffile"
-# the publisher's service: the options of its instance from beside the settings, a user in
-# dialout (made by postinst), restarted on failure
-unit=$(cat "$out/root$prefix/lib/systemd/system/qrx-publish@.service")
+# the publisher's service: options from beside the settings, a user in dialout (postinst makes it)
+unit=$(cat "$out/root$prefix/lib/systemd/system/qrx-publish@.service") || fail "no qrx-publish@"
 for line in "EnvironmentFile=$(dirname "$settings")/publish-%i.conf" \
             "ExecStart=$prefix/bin/qrx-cli \$QRX_LINE publish \$QRX_PUBLISH" \
             "User=qrx-publish" "SupplementaryGroups=dialout" "Restart=on-failure"; do

@@ -23,7 +23,7 @@ struct FakeBroker : BrokerClient {
     void connectToBroker() override {
         attemptsAtMs.push_back(clock.nowMs());
         if (!up)
-            return dropped(refusal);
+            return dropped({BrokerTrouble::Network, "connection refused"});
         connected_ = true;
         connected();
     }
@@ -42,25 +42,14 @@ struct FakeBroker : BrokerClient {
         connected_ = false;
         dropped({BrokerTrouble::Stopped, "stopped"});
     }
-    void restartLater() { // the broker stops and comes back empty
-        up = false;
-        connected_ = false;
-        retainedAt.clear();
-        dropped({BrokerTrouble::Network, "connection lost"});
-    }
     QJsonObject json(const QByteArray& topic) const {
         auto it = retainedAt.find(topic);
         return it == retainedAt.end() ? QJsonObject()
                                       : QJsonDocument::fromJson(it->second).object();
     }
-    int count(const QByteArray& topicPart) const {
-        return int(std::count_if(sent.begin(), sent.end(),
-                                 [&](const auto& m) { return m.first.contains(topicPart); }));
-    }
 
     Clock& clock;
     bool up = true;
-    BrokerDrop refusal{BrokerTrouble::Network, "connection refused"};
     bool connected_ = false;
     std::vector<int64_t> attemptsAtMs;
     std::vector<std::pair<QByteArray, QByteArray>> sent;
@@ -84,11 +73,10 @@ struct PublishRig {
         model = m.get();
         return std::make_unique<SimulatedGatewayPort>(clock, std::move(m));
     }
-    static PublishSettings hall() {
-        PublishSettings s;
-        s.name = "hall";
-        s.port = "simulator";
-        return s;
+    // Started, until the first whole pass has published the sensor of row 9.
+    void startAndPass() {
+        publisher.start();
+        runUntil([&] { return !state(9).isEmpty(); });
     }
     template <class Done> void runUntil(Done done, int mostMs = 120000) {
         for (int waited = 0; !done() && waited < mostMs; ++waited)
@@ -109,7 +97,7 @@ struct PublishRig {
     LineSession line{clock, *port, messages};
     GatewayClient client{line.link(), 1, {200, 1}};
     FakeBroker broker{clock};
-    PublishSettings settings = hall();
+    PublishSettings settings{.name = "hall"};
     Publisher publisher{clock, line, client, broker, settings, "mqtt://test:1883"};
     std::optional<bool> finished;
     QStringList complaints;
@@ -118,19 +106,13 @@ struct PublishRig {
 
 TEST(Publisher, RetainedMessagesEqualWhatTheGatewayHolds) {
     PublishRig rig;
-    rig.publisher.start();
-    rig.runUntil([&] { return !rig.state(9).isEmpty(); });
+    rig.startAndPass();
     ASSERT_LT(rig.clock.nowMs(), 500) << "the whole pass before the first telegram";
     EXPECT_EQ(rig.status(), "online");
     const QJsonObject g = rig.broker.json("qrx/hall/gateway");
     EXPECT_EQ(g["device"], "QTX40");
     EXPECT_EQ(g["response_time"], 1);
-    const struct {
-        int row;
-        const char* id;
-        const char* org;
-    } learned[] = {{2, "01834C17", "07"}, {9, "0021C488", "05"}};
-    for (const auto& [row, id, org] : learned) {
+    for (const auto& [row, id, org] : {std::tuple{2, "01834C17", "07"}, {9, "0021C488", "05"}}) {
         SCOPED_TRACE(row);
         const QJsonObject s = rig.state(row);
         const auto reg = [&](int i) { return rig.model->reg(10 * row + i); };
@@ -153,45 +135,41 @@ TEST(Publisher, RetainedMessagesEqualWhatTheGatewayHolds) {
         }
     }
     EXPECT_EQ(rig.broker.retainedAt.size(), 2u + 2 * 5) << "status, gateway, 2 x (4 + 1)";
-    EXPECT_EQ(rig.broker.count("/telegram"), 0);
+    EXPECT_EQ(rig.broker.sent.size(), rig.broker.retainedAt.size() + 1)
+        << "each once (the status offline, then online), no telegram";
 }
 
 TEST(Publisher, ATelegramGivesOneTelegramMessageAndOneState) {
     PublishRig rig;
-    rig.publisher.start();
-    rig.runUntil([&] { return !rig.state(9).isEmpty(); });
+    rig.startAndPass();
     const size_t before = rig.broker.sent.size();
     rig.clock.advance(60000);
-    const std::vector<std::pair<QByteArray, QByteArray>> after(rig.broker.sent.begin() + before,
-                                                               rig.broker.sent.end());
-    int telegrams = 0;
-    for (size_t i = 0; i < after.size(); ++i) {
-        ASSERT_TRUE(after[i].first.endsWith("/telegram"))
-            << "a state without its telegram: " << after[i].first.toStdString();
-        ASSERT_LT(i + 1, after.size());
-        EXPECT_EQ(after[i + 1].first, after[i].first.chopped(9) + "/state");
-        EXPECT_EQ(after[i + 1].second, after[i].second);
-        ++telegrams, ++i;
+    const auto& sent = rig.broker.sent;
+    const size_t telegrams = (sent.size() - before) / 2;
+    for (size_t i = before; i < sent.size(); i += 2) { // pairs, nothing else
+        ASSERT_TRUE(sent[i].first.endsWith("/telegram")) << sent[i].first.toStdString();
+        ASSERT_LT(i + 1, sent.size());
+        EXPECT_EQ(sent[i + 1], std::make_pair(sent[i].first.chopped(9) + "/state", sent[i].second));
     }
-    EXPECT_GT(telegrams, 10);
-    EXPECT_EQ(rig.state(2)["time"], rig.model->reg(27)) << "the latest read";
+    EXPECT_GT(telegrams, 10u);
     EXPECT_FALSE(rig.state(2)["last_telegram"].isNull());
 }
 
 TEST(Publisher, BrokerAwayKeepsTheLatestStatesAndReconnectsWithAGrowingPause) {
     PublishRig rig;
-    rig.publisher.start();
-    rig.runUntil([&] { return !rig.state(9).isEmpty(); });
+    rig.startAndPass();
     const int64_t lostAt = rig.clock.nowMs();
-    rig.broker.restartLater();
+    rig.broker.up = rig.broker.connected_ = false; // it stops and comes back empty
+    rig.broker.retainedAt.clear();
+    rig.broker.attemptsAtMs.clear();
+    rig.broker.dropped({BrokerTrouble::Network, "connection lost"});
     const size_t sentBefore = rig.broker.sent.size();
     rig.clock.advance(100000);
     EXPECT_EQ(rig.broker.sent.size(), sentBefore) << "nothing goes out, nothing piles up";
-    std::vector<int64_t> pauses;
-    for (int64_t at : rig.broker.attemptsAtMs)
-        if (at > lostAt)
-            pauses.push_back(at - lostAt);
-    EXPECT_EQ(pauses, (std::vector<int64_t>{1000, 3000, 7000, 15000, 31000, 63000}));
+    for (int64_t& at : rig.broker.attemptsAtMs)
+        at -= lostAt;
+    EXPECT_EQ(rig.broker.attemptsAtMs,
+              (std::vector<int64_t>{1000, 3000, 7000, 15000, 31000, 63000}));
     rig.broker.up = true;
     rig.clock.advance(60000);
     EXPECT_EQ(rig.status(), "online");
@@ -204,11 +182,9 @@ TEST(Publisher, BrokerAwayKeepsTheLatestStatesAndReconnectsWithAGrowingPause) {
 
 TEST(Publisher, SilentGatewayGoesOfflineAndComesBack) {
     PublishRig rig;
-    rig.publisher.start();
-    rig.runUntil([&] { return !rig.state(9).isEmpty(); });
+    rig.startAndPass();
     rig.port->faults().silent = true;
     rig.runUntil([&] { return rig.status() == "offline"; });
-    EXPECT_EQ(rig.status(), "offline");
     const int64_t requests = rig.port->requestLog().size();
     rig.clock.advance(20000);
     // 1 s, 2 s, 4 s, 8 s between the attempts: an identification with its retry each
@@ -226,8 +202,7 @@ TEST(Publisher, SilentGatewayGoesOfflineAndComesBack) {
 
 TEST(Publisher, DeletedRowRemovesItsEntitiesAndStopSaysOffline) {
     PublishRig rig;
-    rig.publisher.start();
-    rig.runUntil([&] { return !rig.state(9).isEmpty(); });
+    rig.startAndPass();
     rig.model->handle(GatewayRequests::writeSensorEntry(1, 9, 0, 0));
     rig.runUntil([&] { return rig.state(9).isEmpty(); });
     EXPECT_EQ(rig.broker.retainedAt.size(), 2u + 5) << "row 9's state and discovery removed";
@@ -239,16 +214,6 @@ TEST(Publisher, DeletedRowRemovesItsEntitiesAndStopSaysOffline) {
               std::make_pair(QByteArray("qrx/hall/status"), QByteArray("offline")));
     EXPECT_EQ(rig.finished, true);
     EXPECT_FALSE(rig.broker.connected_);
-}
-
-TEST(Publisher, RefusedCredentialsBeforeTheFirstConnectAreFinal) {
-    PublishRig rig;
-    rig.broker.up = false;
-    rig.broker.refusal = {BrokerTrouble::Credentials, "refused: not authorised"};
-    rig.publisher.start();
-    EXPECT_EQ(rig.finished, false);
-    EXPECT_FALSE(
-        rig.complaints.filter("broker mqtt://test:1883: refused: not authorised").isEmpty());
 }
 
 TEST(Publisher, StatesScaleAsTheWindowAndCarryTheLabel) {
