@@ -61,6 +61,8 @@ void BrokerSession::stop(std::function<void()> done) {
 }
 
 void BrokerSession::connected() {
+    if (stopped_) // an attempt that was underway at the stop
+        return client_.disconnectFromBroker();
     everConnected_ = true;
     pause_.reset();
     for (Kept& k : kept_)

@@ -27,7 +27,8 @@ constexpr int kVerifyPeer = 1; // SSL_VERIFY_PEER, without pulling in OpenSSL's 
 } // namespace
 
 QString BrokerSettings::text() const {
-    return QString("%1://%2:%3").arg(tls ? "mqtts" : "mqtt", host).arg(port);
+    const QString h = host.contains(':') ? '[' + host + ']' : host; // an IPv6 address
+    return QString("%1://%2:%3").arg(tls ? "mqtts" : "mqtt", h).arg(port);
 }
 
 MosquittoClient::MosquittoClient(Clock& clock, BrokerSettings settings)
