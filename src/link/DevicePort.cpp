@@ -81,7 +81,8 @@ void DevicePort::setPortOpen(bool open) {
         device_.close();
         throw;
     }
-    // an answer to a request of an earlier program may wait in the driver
+    // what waits in the input already answers nobody's request of ours: a late answer to the
+    // last program on the line would be taken for the answer to our first request
     device_.clear(QSerialPort::Input);
     if (!rs485_)
         return;
