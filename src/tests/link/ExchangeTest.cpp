@@ -27,9 +27,9 @@ TEST_P(Exchange, OutcomesOfSingleRequests) {
     const Case cases[] = {
         {"010301410001", {}, {500, 2}, ExchangeOutcome::Answered, "0103020041", 1},
         {"01030014000A", {}, {500, 0}, ExchangeOutcome::Answered, nullptr, 1},
-        {"010301500001", {}, {500, 2}, ExchangeOutcome::Exception, "02", 1},         // no register
-        {"010300000000", {}, {500, 2}, ExchangeOutcome::Exception, "03", 1},         // no quantity
-        {"010301410001", exceptions, {500, 2}, ExchangeOutcome::Exception, "04", 3}, // may pass
+        {"010301500001", {}, {500, 2}, ExchangeOutcome::Exception, "02", 1}, // no register
+        {"010300000000", {}, {500, 2}, ExchangeOutcome::Exception, "03", 1}, // no quantity
+        {"010301410001", exceptions, {500, 2}, ExchangeOutcome::Exception, "04", 3},
         {"010301410001", silent, {300, 2}, ExchangeOutcome::TimedOut, nullptr, 3},
         {"020301410001", {}, {300, 0}, ExchangeOutcome::TimedOut, nullptr, 1}, // nobody at 2
     };
