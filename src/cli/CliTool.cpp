@@ -198,6 +198,10 @@ void CliTool::openAndRun() {
     messages_ = std::make_unique<StreamMessageBoxes>(io_);
     try {
         port_ = makePort_(options_.port);
+        port_->setOptionRefusedHandler([this](const PortError& e) {
+            io_.message(QString("qrx-cli: %1 on %2 (%3); the port works without it")
+                            .arg(optionRefusedText(true), e.devicePath, e.reason));
+        });
         line_ = std::make_unique<LineSession>(clock_, *port_, *messages_);
         line_->configure(options_.line);
         line_->open();
@@ -244,6 +248,8 @@ void CliTool::identified(const std::optional<StepFailure>& failure) {
         context_->finish(kExitFailed);
         return;
     }
+    if (client_->receiverByFallback()) // an older receiver: the window takes it so, too
+        io_.message("qrx-cli: no answer to the identification: taken as the receiver QRX40");
     if (!options_.timeoutMs) {
         ExchangeOptions o = client_->options();
         o.timeoutMs = defaultTimeoutMs(options_.line, client_->image.responseTimeMs);

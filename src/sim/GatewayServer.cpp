@@ -42,6 +42,9 @@ ServedExchange GatewayServer::serve(const SlaveFrame& f) {
         x.deviceLost = true;
         return x;
     }
+    const bool identification = f.request.size() >= 6 && f.request.mid(1, 3) == "\x03\x01\x41";
+    if (faults_.noIdentification && identification)
+        return x;
     std::optional<QByteArray> answer = model_.handle(f.request);
     if (!answer)
         return x;

@@ -32,7 +32,8 @@ void addOptions(QCommandLineParser& p) {
          "ms", "3000"},
         {"response-time", "Minimal response time in ms, 0..65535 (default 20).", "ms", "20"},
         {"fault",
-         "Fault, repeatable: drop=N, corrupt=N, exception=N, noise=N, late=MS, silent, lost=N.",
+         "Fault, repeatable: drop=N, corrupt=N, exception=N, noise=N, late=MS, silent, lost=N, "
+         "stray=MS, noident.",
          "fault"},
         {"seed", "Seed of the sensors' telegrams (default 1).", "n", "1"},
         {"baud",
@@ -43,7 +44,10 @@ void addOptions(QCommandLineParser& p) {
          "The gateway's parity: even (default), none (2 stop bits) or odd. A tool set to "
          "another parity gets garbled answers.",
          "parity", "even"},
-        {"link", "Symlink created to the pseudo-terminal, removed at the end.", "path"},
+        {"link",
+         "Symlink created to the pseudo-terminal, removed at the end. A path that holds "
+         "anything but such a link is refused.",
+         "path"},
     });
     p.addHelpOption();
 }

@@ -5,10 +5,13 @@
 #include "sim/FrameLog.h"
 #include "sim/GatewayServer.h"
 #include "sim/LineFit.h"
+#include "sim/PtyGateway.h"
 #include "sim/SimOptions.h"
 #include "sim/SimulatedGatewayPort.h"
 #include "sim/SlaveFraming.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <termios.h>
 
@@ -114,6 +117,18 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"exception=2", "aeae"}, FaultCase{"noise=3", "aaaa", 3},
                       FaultCase{"late=1500", "aaaa", 0, 1520}, FaultCase{"silent", "dddd"},
                       FaultCase{"lost=3", "aal"}));
+
+// qrx-gateway-sim --link PATH never replaces a file, nor removes it at the end.
+TEST(PtyGateway, ALinkPathThatHoldsAFileIsRefusedAndKept) {
+    QTemporaryDir dir;
+    SimOptions o;
+    o.link = dir.filePath("notes");
+    QFile notes(o.link);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly) && notes.write("site notes") > 0);
+    notes.close();
+    EXPECT_FALSE(PtyGateway(o, {}).start().isEmpty());
+    EXPECT_EQ(notes.size(), 10) << "the file stays as it was";
+}
 
 TEST(ServerFaults, UnknownNamesAndBadNumbersAreRefused) {
     for (const char* text : {"drop", "drop=0", "drop=x", "loud=2", "silent=1", "late=-5", ""}) {
