@@ -62,7 +62,10 @@ HistoryWindow::HistoryWindow(SensorHistory& history, Clock& clock, MainWindowAcc
     choosePath_ = [this](const QString& caption, const QString& suggested, const QString& filter) {
         return QFileDialog::getSaveFileName(this, caption, suggested, filter);
     };
-    refresh_->setTickHandler([this] { refreshList(); }); // "silent for" goes on counting
+    refresh_->setTickHandler([this] {
+        refreshList();              // "silent for" goes on counting
+        chart_trend->drawPending(); // a live chart redraws at most once a second
+    });
     history_.setRecordedHandler([this](int row) { recorded(row); });
 }
 

@@ -44,7 +44,7 @@ TrafficWindow::TrafficWindow(TrafficRecorder& recorder, Clock& clock, MainWindow
 TrafficWindow::~TrafficWindow() = default;
 
 void TrafficWindow::buildLayout() {
-    lst_traffic = new QTableView(this);
+    lst_traffic = new TrafficTable(this);
     lst_traffic->setObjectName("lst_traffic");
     lst_traffic->setModel(model_);
     lst_traffic->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -115,7 +115,7 @@ void TrafficWindow::applyTexts() {
     chk_pause->setToolTip(say("Die Liste nimmt nichts mehr auf; die Zähler zählen weiter.",
                               "The list takes nothing new; the counters go on counting."));
     model_->setEnglish(english_);
-    lbl_counters->setText(countersText(recorder_.counters(), english_));
+    showCounters();
 }
 
 void TrafficWindow::open() {
@@ -125,12 +125,15 @@ void TrafficWindow::open() {
 void TrafficWindow::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
         Form_Load();
+    else
+        refresh(); // restored: the backlog since it was minimised
     batch_->setEnabled(true);
     QWidget::showEvent(event);
 }
 
 void TrafficWindow::hideEvent(QHideEvent* event) {
-    batch_->setEnabled(false); // the recorder goes on; the next showing catches up
+    // hidden or minimised (a spontaneous hide): the recorder goes on, the view rests
+    batch_->setEnabled(false);
     QWidget::hideEvent(event);
 }
 
@@ -141,14 +144,22 @@ void TrafficWindow::Form_Load() {
 }
 
 void TrafficWindow::refresh() {
-    if (model_->catchUp() > 0 && chk_follow->isChecked())
-        lst_traffic->scrollToBottom();
+    model_->catchUp();
+    lst_traffic->settleBatch(chk_follow->isChecked());
+    // every frame changes the counters, and the wrapped, selectable label lays out its text and
+    // the window's column anew at each change: it takes them at most once a second
+    if (clock_.nowMs() - countersShownMs_ >= countersMs)
+        showCounters();
+}
+
+void TrafficWindow::showCounters() {
     lbl_counters->setText(countersText(recorder_.counters(), english_));
+    countersShownMs_ = clock_.nowMs();
 }
 
 void TrafficWindow::bt_reset_Click() {
     recorder_.resetCounters();
-    lbl_counters->setText(countersText(recorder_.counters(), english_));
+    showCounters();
 }
 
 void TrafficWindow::bt_clear_Click() {
