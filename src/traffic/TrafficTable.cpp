@@ -50,6 +50,10 @@ private:
 TrafficTable::TrafficTable(QWidget* parent)
     : QTableView(parent) {
     setVerticalScrollBar(new HandleScrollBar(Qt::Vertical, this));
+    QHeaderView* rows = verticalHeader(); // one fixed height: rows move by whole rows
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 4);
 }
 
 void TrafficTable::settleBatch(bool follow) {

@@ -50,11 +50,7 @@ void TrafficWindow::buildLayout() {
     lst_traffic->setSelectionBehavior(QAbstractItemView::SelectRows);
     lst_traffic->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lst_traffic->setWordWrap(false);
-    // fixed row heights and column widths: a batch never measures the rows' contents
-    QHeaderView* rows = lst_traffic->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(fontMetrics().height() + 4);
+    // fixed column widths (the table fixes the row heights): a batch never measures the rows
     QHeaderView* columns = lst_traffic->horizontalHeader();
     const int digit = fontMetrics().horizontalAdvance('0');
     const int widths[] = {12, 12, 30, 32, 17, 8};
