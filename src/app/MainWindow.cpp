@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutWindow.h"
+#include "app/LanguageWindow.h"
 #include "app/ParameterFrame.h"
 #include "backup/BackupMenu.h"
 #include "history/HistoryWindow.h"
@@ -187,6 +188,7 @@ void MainWindow::wirePanels() {
     backup_ = std::make_unique<BackupMenu>(
         ctx, [this] { return settings_.PortIsOpen && parameters_->connectedBox()->isChecked(); },
         menuExtras_, this);
+    language_ = std::make_unique<LanguageMenu>(*this, messages_, menuExtras_, this);
 }
 
 void MainWindow::lineClaimed(bool claimed) {
@@ -254,6 +256,7 @@ void MainWindow::applyEnglishCaptions() {
     actFindGateway_->setText("Find gateway…");
     actTraffic_->setText("Traffic…");
     backup_->applyEnglish();
+    language_->applyEnglish();
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
     device_->applyEnglish();

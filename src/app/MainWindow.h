@@ -16,6 +16,7 @@ class BackupMenu;
 class DeviceFrame;
 class DocumentOpener;
 class HistoryWindow;
+class LanguageMenu;
 class LearnPanel;
 class ParameterFrame;
 class PortDirectory;
@@ -80,7 +81,8 @@ public:
     // frmTraffic, made on first use together with the recorder: until then nothing is recorded.
     TrafficWindow& trafficWindow();
     TrafficRecorder* trafficRecorder() { return traffic_.get(); }
-    BackupMenu& backupMenu() { return *backup_; } // save and restore of the configuration
+    BackupMenu& backupMenu() { return *backup_; }       // save and restore of the configuration
+    LanguageMenu& languageMenu() { return *language_; } // the language of this user's windows
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
     QMenu* extrasMenu() const { return menuExtras_; }
     PortsWindow& portsWindow();
@@ -136,5 +138,6 @@ private:
     TrafficWindow* trafficWindow_ = nullptr;
     QAction* actTraffic_;
     int shownTab_ = 0;
+    std::unique_ptr<LanguageMenu> language_;
     std::unique_ptr<BackupMenu> backup_; // last: its windows go before the link
 };

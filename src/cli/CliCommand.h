@@ -50,6 +50,10 @@ public:
     void complain(const QString& text) const;
     // 0 after success; else 1 with the failed step on standard error.
     void finishAfter(const std::optional<StepFailure>& failure);
+    // The same; after success a write's confirmation ("row 5: learned ..., read back") comes
+    // first on standard output, made only then from what was read back.
+    void finishAfter(const std::optional<StepFailure>& failure,
+                     const std::function<QString()>& confirmation);
     // A sender command on a receiver is a bad value: ends with 2 (nothing written) and says so.
     bool refusedOnReceiver(const QString& command);
     // A gateway whose response time becomes ms may answer that late from the write on: the

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <sys/socket.h>
@@ -17,8 +18,10 @@ namespace {
 int signalPipe[2] = {-1, -1};
 
 void onSignal(int) {
+    const int interrupted = errno; // the code the signal interrupted may be about to read it
     const char c = 1;
     [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &c, 1);
+    errno = interrupted;
 }
 
 class ProcessStreams : public CliStreams {
