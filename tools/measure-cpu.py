@@ -2,13 +2,16 @@
 """What reading the gateway costs the tool: CPU ticks a minute and memory.
 
 Runs the tool's main window (the end-to-end driver build/qrx_e2e_window, offscreen, real clock)
-against qrx-gateway-sim on a pseudo-terminal in RTU at 115200 baud. After the first table pass
-the window closes the port, or stays connected and idle (the receive poll Timer4 still ticks
-every 50 ms), or reads continuously alone, with the traffic window open and with the history
-window open (rows 0..3 in its chart). For each case it reads the program's user and
-system ticks from /proc/<pid>/stat over the measuring time and reports ticks a minute, the share
-of one core, the requests a second the gateway answered, and the resident memory at the start
-and the end.
+against qrx-gateway-sim (transceiver, eight learned sensors) on a pseudo-terminal in RTU at
+115200 baud. After the first table pass the window closes the port, or stays connected and idle
+(the receive poll Timer4 still ticks every 50 ms), or reads continuously (about 8 requests a
+second) alone, with the traffic window open and with the history window open (rows 0..3 in its
+chart). For each case it reads the program's user and system ticks from /proc/<pid>/stat over
+the measuring time and reports ticks a minute, the share of one core, the requests a second the
+gateway answered, and the resident memory at the start and the end.
+
+Only the program's own running time counts, but on a busy machine every wake-up costs more:
+compare figures taken one after the other (--build points at another build tree).
 
     tools/measure-cpu.py [--build build] [--seconds 60] [--cases closed,idle,read,traffic,history]
 """
