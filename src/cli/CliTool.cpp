@@ -215,7 +215,7 @@ void CliTool::openAndRun() {
                         options_.retries});
     context_ = std::make_unique<CommandContext>(*line_, *client_, clock_, io_, options_,
                                                 [this](int code) { end(code); });
-    if (!command_->needsAddress()) {
+    if (!command_->needsAddress() || command_->identifiesItself()) {
         command_->run(*context_);
         return;
     }

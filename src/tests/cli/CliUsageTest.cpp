@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
+    const QString kAFile = QRX_SOURCE_DIR "/README.md";
     const QStringList line{"--port", "simulator", "--address", "1"};
     const QStringList cases[] = {
         {},
@@ -63,6 +64,21 @@ TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
         line + QStringList{"scan", "--addresses", "17-16"},
         line + QStringList{"scan", "--margin", "-1"},
         line + QStringList{"scan", "--format", "csv"},
+        line + QStringList{"publish"},
+        {"--port", "simulator", "publish", "--broker", "mqtt://h"}, // no address
+        line + QStringList{"publish", "--broker", "http://h"},
+        line + QStringList{"publish", "--broker", "mqtt://"},
+        line + QStringList{"publish", "--broker", "mqtt://user:secret@h"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--password", "secret"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--password-file", kAFile},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--username", "u", "--password-file",
+                           "/no"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--cafile", kAFile},
+        line + QStringList{"publish", "--broker", "mqtts://h", "--cert", kAFile},
+        line + QStringList{"publish", "--broker", "mqtts://h", "--cafile", "/no/such/ca.crt"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--scale", "4=0..100"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--name", "a/b"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--prefix", "qrx/#"},
     };
     for (const QStringList& args : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());
