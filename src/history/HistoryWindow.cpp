@@ -63,7 +63,10 @@ HistoryWindow::HistoryWindow(SensorHistory& history, Clock& clock, MainWindowAcc
     choosePath_ = [this](const QString& caption, const QString& suggested, const QString& filter) {
         return QFileDialog::getSaveFileName(this, caption, suggested, filter);
     };
-    refresh_->setTickHandler([this] { refreshList(); }); // "silent for" goes on counting
+    refresh_->setTickHandler([this] {
+        refreshList();              // "silent for" goes on counting
+        chart_trend->drawPending(); // a live chart redraws at most once a second
+    });
     history_.setRecordedHandler([this](int row) { recorded(row); });
 }
 
@@ -79,7 +82,6 @@ void HistoryWindow::buildLayout() {
     lst_rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lst_rows->verticalHeader()->hide();
     lst_rows->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    lst_rows->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     lst_rows->horizontalHeader()->setStretchLastSection(true);
     lst_rows->setMinimumHeight(150);
     connect(lst_rows, &QTableWidget::itemSelectionChanged, this, [this] { rebuildChart(); });
@@ -143,6 +145,7 @@ void HistoryWindow::applyTexts() {
             ? QStringList{"Row", "Sensor ID", "Org", "Telegrams", "Last telegram", "Silent for"}
             : QStringList{"Zeile", "Sensor-ID", "Org", "Telegramme", "Letztes Telegramm",
                           "Still seit"});
+    lst_rows->resizeColumnsToContents();
     lbl_silent->setText(say("Still ab (min):", "Silent after (min):"));
     bt_reset_view->setText(say("Ansicht zurücksetzen", "Reset view"));
     bt_export_csv->setText(say("CSV exportieren…", "Export CSV…"));
@@ -193,6 +196,7 @@ int HistoryWindow::lineOf(int row) const {
 }
 
 void HistoryWindow::refreshList() {
+    bool added = false;
     for (const RowSummary& s : history_.summaries(clock_.wallMs(), silentAfterMs())) {
         int line = lineOf(s.row);
         if (line < 0) { // in row order
@@ -204,9 +208,14 @@ void HistoryWindow::refreshList() {
             for (int c = 0; c < kColumns; ++c)
                 lst_rows->setItem(line, c, new QTableWidgetItem);
             lst_rows->item(line, 0)->setData(Qt::UserRole, s.row);
+            added = true;
         }
         fillListRow(line, s);
     }
+    // columns fit their contents when rows come (and with the language), not at every new
+    // text: fitting measures every cell of the list
+    if (added)
+        lst_rows->resizeColumnsToContents();
     updateExportButtons();
 }
 

@@ -1,6 +1,7 @@
 #include "sensors/SensorTablePanel.h"
 
 #include "link/Answer.h"
+#include "platform/ChangedText.h"
 #include "sensors/RowDecoding.h"
 #include "sensors/TableReadCycle.h"
 
@@ -254,12 +255,12 @@ void SensorTablePanel::decodeRow(int row, const Answer& answer, bool withTime) {
 
 void SensorTablePanel::applyTexts(int row, const SensorRowTexts& texts, bool withTime) {
     Row& r = rows_[row];
-    r.txt_org->setText(texts.org);
-    r.txt_id->setText(texts.id);
+    setChangedText(r.txt_org, texts.org);
+    setChangedText(r.txt_id, texts.id);
     for (int k = 0; k < 4; ++k)
-        r.txt_data[k]->setText(texts.data[k]);
+        setChangedText(r.txt_data[k], texts.data[k]);
     if (withTime)
-        r.txt_time->setText(texts.time);
+        setChangedText(r.txt_time, texts.time);
 }
 
 void SensorTablePanel::setInversionShade(int row, bool inverted) {
