@@ -13,6 +13,8 @@
 class AboutWindow;
 class DeviceEnumerator;
 class BackupMenu;
+class CommissionWindow;
+class SiteLabels;
 class DeviceFrame;
 class DocumentOpener;
 class HistoryWindow;
@@ -81,6 +83,9 @@ public:
     TrafficWindow& trafficWindow();
     TrafficRecorder* trafficRecorder() { return traffic_.get(); }
     BackupMenu& backupMenu() { return *backup_; } // save and restore of the configuration
+    CommissionWindow& commissionWindow();         // frmCommission, made on first use
+    // The labels of the site file the commissioning window loaded.
+    SiteLabels& siteLabels() { return *siteLabels_; }
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
     QMenu* extrasMenu() const { return menuExtras_; }
     PortsWindow& portsWindow();
@@ -136,5 +141,8 @@ private:
     TrafficWindow* trafficWindow_ = nullptr;
     QAction* actTraffic_;
     int shownTab_ = 0;
+    SiteLabels* siteLabels_; // a child made after the panels, which go first
+    CommissionWindow* commissionWindow_ = nullptr;
+    QAction* actCommission_;
     std::unique_ptr<BackupMenu> backup_; // last: its windows go before the link
 };

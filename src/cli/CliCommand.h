@@ -69,6 +69,8 @@ public:
     virtual std::optional<QString> take(const QCommandLineParser& parser) = 0;
     // Whether the command talks to the one gateway at --address (identified before run).
     virtual bool needsAddress() const { return true; }
+    // The line options against the command's values (after take); a message is bad usage.
+    virtual std::optional<QString> checkLine(const LineOptions&) const { return std::nullopt; }
     virtual void run(CommandContext& context) = 0;
     // Ctrl-C: by default the running request is dropped and the program ends with 130.
     virtual void interrupt(CommandContext& context);

@@ -180,6 +180,10 @@ bool CliTool::parseCommand(const QStringList& args) {
         refuse(*error);
         return false;
     }
+    if (const auto error = command_->checkLine(options_)) {
+        refuse(*error);
+        return false;
+    }
     return true;
 }
 

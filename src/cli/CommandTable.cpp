@@ -22,6 +22,8 @@ const std::vector<CommandEntry>& commandTable() {
         {"restore", "Shows what differs from a configuration file; --yes writes it.",
          makeRestoreCommand},
         {"scan", "Finds the gateway: modes, baud rates, parities, addresses.", makeScanCommand},
+        {"commission", "Checks a site's sensors against its site file; the handover report.",
+         makeCommissionCommand},
     };
     return table;
 }

@@ -14,6 +14,12 @@ SimulatedGatewayPort::SimulatedGatewayPort(Clock& clock, std::unique_ptr<Gateway
     arrival_->setTickHandler([this] { arrivalDue(); });
 }
 
+GatewayModel& SimulatedGatewayPort::addGateway(std::unique_ptr<GatewayModel> model) {
+    others_.push_back(std::move(model));
+    server_.addGateway(*others_.back());
+    return *others_.back();
+}
+
 void SimulatedGatewayPort::setCommPort(int n) {
     if (open_)
         throw PortError{8, "Port is open", "simulator"};
@@ -46,7 +52,7 @@ void SimulatedGatewayPort::collectDue() {
 int SimulatedGatewayPort::InBufferCount() {
     if (!open_)
         return 0;
-    model_->advanceTo(clock_.nowMs());
+    server_.advanceTo(clock_.nowMs());
     collectDue();
     return int(received_.size());
 }

@@ -37,6 +37,8 @@ public:
     const std::optional<LineSettings>& gatewayLine() const { return gatewayLine_; }
 
     GatewayModel& model() { return *model_; }
+    // Another gateway on the same line, at its own address.
+    GatewayModel& addGateway(std::unique_ptr<GatewayModel> model);
     FaultPlan& faults() { return server_.faults(); }
     // Every request that reached the gateway with a good check, address first, no check.
     const std::vector<QByteArray>& requestLog() const { return requests_; }
@@ -50,6 +52,7 @@ private:
 
     Clock& clock_;
     std::unique_ptr<GatewayModel> model_;
+    std::vector<std::unique_ptr<GatewayModel>> others_;
     GatewayServer server_;
     int port_ = 1;
     LineSettings settings_;

@@ -18,3 +18,4 @@ std::unique_ptr<CliCommand> makeTransmitCommand();
 std::unique_ptr<CliCommand> makeBackupCommand();
 std::unique_ptr<CliCommand> makeRestoreCommand();
 std::unique_ptr<CliCommand> makeScanCommand();
+std::unique_ptr<CliCommand> makeCommissionCommand();
