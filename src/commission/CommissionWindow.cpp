@@ -254,9 +254,15 @@ void CommissionWindow::bt_listen_Click() {
     startJob(Job::Listen);
     const int minutes = txt_listen_minutes->value();
     setState(QString(english() ? "Listening for %1 min …" : "%1 min Mithören …").arg(minutes));
-    bar_progress->setMaximum(0); // busy: the time runs
+    bar_progress->setMaximum(minutes * 60); // the seconds listened
+    const int64_t startMs = ctx_.clock.nowMs();
     run_->listen(int64_t(minutes) * 60000,
-                 {{}, [this](int) { showChecks(); }, [this] { jobDone(); }});
+                 {{},
+                  [this, startMs](int) {
+                      bar_progress->setValue(int((ctx_.clock.nowMs() - startMs) / 1000));
+                      showChecks();
+                  },
+                  [this] { jobDone(); }});
 }
 
 void CommissionWindow::jobDone() {
@@ -265,8 +271,7 @@ void CommissionWindow::jobDone() {
     job_ = Job::None;
     setRunning(false);
     giveLineBack(); // the main window reads its gateway again
-    bar_progress->setMaximum(1);
-    bar_progress->setValue(1);
+    bar_progress->setValue(bar_progress->maximum());
     labels_.replace(labelsOf(run_->gateways()));
     showChecks();
     setState(summaryText(report(), english()));

@@ -162,10 +162,12 @@ void ReportPages::table(const QString& caption, const std::vector<ReportColumn>&
         headers << c.header;
     const double headerHeight = rowHeight(columns, headers, smallBold_);
     auto top = [&](const QString& text) {
-        y_ += textBlock(text, bold_, left_, y_, width_, true) + mm(1);
+        if (!text.isEmpty())
+            y_ += textBlock(text, bold_, left_, y_, width_, true) + mm(1);
         paintRow(columns, ReportRow{headers}, smallBold_, headerHeight, true);
     };
-    const double captionHeight = textBlock(caption, bold_, 0, 0, width_, false) + mm(1);
+    const double captionHeight =
+        caption.isEmpty() ? 0 : textBlock(caption, bold_, 0, 0, width_, false) + mm(1);
     const double first = rows.empty() ? 0 : rowHeight(columns, rows.front().cells, small_);
     ensure(captionHeight + headerHeight + first);
     top(caption);
@@ -173,7 +175,8 @@ void ReportPages::table(const QString& caption, const std::vector<ReportColumn>&
         const double h = rowHeight(columns, row.cells, small_);
         if (y_ + h > bottom_) {
             newPage();
-            top(caption + (english_ ? " (continued)" : " (Fortsetzung)"));
+            const QString continued = english_ ? "(continued)" : "(Fortsetzung)";
+            top(caption.isEmpty() ? continued : caption + " " + continued);
         }
         paintRow(columns, row, small_, h, false);
     }

@@ -37,6 +37,7 @@ public:
     void paragraph(const QString& text, bool bold = false);
     // "Name: value" lines with the names in a column of their own.
     void fields(const std::vector<std::pair<QString, QString>>& lines);
+    // caption: above the table and, "(continued)", above its rest on the next page; may be empty.
     void table(const QString& caption, const std::vector<ReportColumn>& columns,
                const std::vector<ReportRow>& rows);
     // Two signature blocks side by side: a line to sign on, the caption below.

@@ -76,14 +76,14 @@ void gatewaySection(ReportPages& pages, const GatewayCheck& g, const CommissionR
     }
     const std::vector<ReportColumn> columns{
         {say(english, "Zeile", "Row"), 9},
-        {say(english, "Bezeichnung", "Label"), 33},
+        {say(english, "Bezeichnung", "Label"), 30},
         {"ID", 16},
-        {"ORG", 21},
+        {"ORG", 25},
         {say(english, "Inv.", "Inv."), 9},
-        {say(english, "Zustand", "State"), 32},
-        {say(english, "Telegramme", "Telegrams"), 18},
+        {say(english, "Zustand", "State"), 30},
+        {say(english, "Telegramme", "Telegrams"), 22},
         {say(english, "Letztes Telegramm", "Last telegram"), 20},
-        {say(english, "Letzte Daten", "Last data"), 22},
+        {say(english, "Letzte Daten", "Last data"), 19},
     };
     std::vector<ReportRow> rows;
     for (const SensorCheck& s : g.sensors)
@@ -120,11 +120,11 @@ void deficiencySection(ReportPages& pages, const CommissionReport& report, bool 
                          d.sensor, d.what, d.fix}});
     if (rows.empty())
         return pages.paragraph(say(english, "Keine.", "None."));
-    pages.table(say(english, "Mängel", "Deficiencies"),
-                {{"Gateway", 14},
+    pages.table({},
+                {{"Gateway", 17},
                  {say(english, "Zeile", "Row"), 10},
                  {"Sensor", 38},
-                 {say(english, "Mangel", "Deficiency"), 48},
+                 {say(english, "Mangel", "Deficiency"), 45},
                  {say(english, "Abhilfe", "Suggested fix"), 70}},
                 rows);
 }
