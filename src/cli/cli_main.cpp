@@ -45,6 +45,12 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
     if (!drawsPages(argc, argv))
         return std::make_unique<QCoreApplication>(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // the platform's own notes on a headless box ("XDG_RUNTIME_DIR not set") are no message of
+    // ours: the tool writes its messages itself
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fputs(qPrintable("qrx-cli: " + text + '\n'), stderr);
+    });
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 } // namespace
