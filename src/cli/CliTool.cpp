@@ -78,7 +78,8 @@ QString toolHelp() {
            "\n\nLine options (before the command):\n" + optionLines(p) +
            "\nCommands (qrx-cli COMMAND --help describes one):\n" + commands + "\n" +
            wrapped("Exit status: 0 done; 1 the gateway did not answer, answered with an "
-                   "exception or read back something else (scan: no gateway found); 2 bad usage "
+                   "exception or read back something else (scan: no gateway found; commission: a "
+                   "deficiency); 2 bad usage "
                    "or a bad value, and nothing was sent; 3 restore without --yes: the gateway "
                    "differs from the file; 130 Ctrl-C.") +
            "\n";

@@ -157,14 +157,22 @@ bool CommissionWindow::loadSite(const QString& path) {
 // A file without addresses goes to the gateway of the window's address box.
 void CommissionWindow::placeSite() {
     SiteFile placed = *site_;
-    if (!placed.addressColumn) {
-        bool ok = false;
-        const int address = ctx_.main.modbusAddressText().toInt(&ok);
-        placed.placeAt(ok && address >= 1 && address <= 247 ? uint8_t(address) : 0);
-    }
+    if (!placed.addressColumn)
+        placed.placeAt(windowAddress().value_or(0));
     run_->setSite(placed);
     labels_.replace(placed.labels());
     showChecks();
+}
+
+std::optional<uint8_t> CommissionWindow::windowAddress() const {
+    bool ok = false;
+    const int address = ctx_.main.modbusAddressText().trimmed().toInt(&ok);
+    return ok && address >= 1 && address <= 247 ? std::optional<uint8_t>(address) : std::nullopt;
+}
+
+void CommissionWindow::closeEvent(QCloseEvent* event) {
+    plans_.clear(); // a preview left open writes nothing
+    GatewayJobWindow::closeEvent(event);
 }
 
 bool CommissionWindow::connected() {
@@ -200,8 +208,11 @@ void CommissionWindow::startJob(Job job) {
 void CommissionWindow::bt_verify_Click() {
     if (!site_ || jobRunning() || !connected())
         return;
-    if (!site_->addressColumn && ctx_.main.modbusAddressText().toInt() < 1) {
-        ctx_.messages.show("Wrong Modbus address - 0...255");
+    if (!site_->addressColumn && !windowAddress()) {
+        ctx_.messages.show(say("Die Anlagenliste nennt keine Adressen: Bitte im Hauptfenster eine "
+                               "Modbus-Adresse von 1 bis 247 eintragen.",
+                               "The site file names no addresses: please enter a Modbus address "
+                               "from 1 to 247 in the main window."));
         return;
     }
     plans_.clear();

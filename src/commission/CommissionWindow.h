@@ -53,6 +53,9 @@ private:
     void cancelJob() override;
     bool jobRunning() const override;
     bool connected();
+    // The main window's Modbus address, for a site file without addresses.
+    std::optional<uint8_t> windowAddress() const;
+    void closeEvent(QCloseEvent* event) override;
     void placeSite();
     void startJob(Job job);
     void jobDone();

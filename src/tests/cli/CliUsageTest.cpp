@@ -59,6 +59,11 @@ TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
         line + QStringList{"scan", "--addresses", "17-16"},
         line + QStringList{"scan", "--margin", "-1"},
         line + QStringList{"scan", "--format", "csv"},
+        line + QStringList{"commission", QRX_SOURCE_DIR "/docs/example-site.csv"},  // names them
+        {"commission", QRX_SOURCE_DIR "/src/tests/fuzz/corpus/sitefile/comma.csv"}, // names none
+        line + QStringList{"commission", "/no/such/site.csv"},
+        {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--listen", "10d"},
+        {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--language", "fr"},
     };
     for (const QStringList& args : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());
