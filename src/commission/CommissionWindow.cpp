@@ -50,7 +50,7 @@ CommissionWindow::CommissionWindow(ToolContext& ctx, SiteLabels& labels, QWidget
     run_ = std::make_unique<Commissioning>(ctx.link, ctx.clock, [](std::optional<uint16_t> ms) {
         return backupExchangeOptions(ms.value_or(0));
     });
-    auto make = [this](auto* widget, const char* name) {
+    auto make = [](auto* widget, const char* name) {
         widget->setObjectName(name);
         return widget;
     };
