@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutWindow.h"
+#include "app/LanguageWindow.h"
 #include "app/ParameterFrame.h"
 #include "backup/BackupMenu.h"
 #include "commission/CommissionWindow.h"
@@ -195,6 +196,7 @@ void MainWindow::wirePanels() {
     connect(actCommission_, &QAction::triggered, this, [this] { commissionWindow().open(); });
     siteLabels_ = new SiteLabels(this);
     sensors_->setSiteLabels(*siteLabels_);
+    language_ = std::make_unique<LanguageMenu>(*this, messages_, menuExtras_, this);
 }
 
 void MainWindow::lineClaimed(bool claimed) {
@@ -263,6 +265,7 @@ void MainWindow::applyEnglishCaptions() {
     actTraffic_->setText("Traffic…");
     backup_->applyEnglish();
     actCommission_->setText("Commissioning…");
+    language_->applyEnglish();
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
     device_->applyEnglish();

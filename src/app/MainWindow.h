@@ -18,6 +18,7 @@ class SiteLabels;
 class DeviceFrame;
 class DocumentOpener;
 class HistoryWindow;
+class LanguageMenu;
 class LearnPanel;
 class ParameterFrame;
 class PortDirectory;
@@ -82,8 +83,9 @@ public:
     // frmTraffic, made on first use together with the recorder: until then nothing is recorded.
     TrafficWindow& trafficWindow();
     TrafficRecorder* trafficRecorder() { return traffic_.get(); }
-    BackupMenu& backupMenu() { return *backup_; } // save and restore of the configuration
-    CommissionWindow& commissionWindow();         // frmCommission, made on first use
+    BackupMenu& backupMenu() { return *backup_; }       // save and restore of the configuration
+    LanguageMenu& languageMenu() { return *language_; } // the language of this user's windows
+    CommissionWindow& commissionWindow();               // frmCommission, made on first use
     // The labels of the site file the commissioning window loaded.
     SiteLabels& siteLabels() { return *siteLabels_; }
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
@@ -144,5 +146,6 @@ private:
     SiteLabels* siteLabels_; // a child made after the panels, which go first
     CommissionWindow* commissionWindow_ = nullptr;
     QAction* actCommission_;
+    std::unique_ptr<LanguageMenu> language_;
     std::unique_ptr<BackupMenu> backup_; // last: its windows go before the link
 };

@@ -30,7 +30,7 @@ QString pathFor(const char* option, const StoredSettingReader& read) {
 
 int main(int argc, char** argv) {
     const StoredSettingReader read = [](const QString& key, const QString& value) {
-        return ReadStoredSetting(key, value);
+        return ReadProgramSetting(key, value);
     };
     if (argc == 2) {
         const QString path = pathFor(argv[1], read);

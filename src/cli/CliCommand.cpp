@@ -24,6 +24,13 @@ void CommandContext::finishAfter(const std::optional<StepFailure>& failure) {
     finish(failure ? kExitFailed : kExitDone);
 }
 
+void CommandContext::finishAfter(const std::optional<StepFailure>& failure,
+                                 const std::function<QString()>& confirmation) {
+    if (!failure && !finished_)
+        io.data(confirmation() + '\n');
+    finishAfter(failure);
+}
+
 bool CommandContext::refusedOnReceiver(const QString& command) {
     if (client.image.transceiver())
         return false;

@@ -50,6 +50,10 @@ public:
     void complain(const QString& text) const;
     // 0 after success; else 1 with the failed step on standard error.
     void finishAfter(const std::optional<StepFailure>& failure);
+    // The same; after success a write's confirmation ("row 5: learned ..., read back") comes
+    // first on standard output, made only then from what was read back.
+    void finishAfter(const std::optional<StepFailure>& failure,
+                     const std::function<QString()>& confirmation);
     // A sender command on a receiver is a bad value: ends with 2 (nothing written) and says so.
     bool refusedOnReceiver(const QString& command);
     // A gateway whose response time becomes ms may answer that late from the write on: the
@@ -69,6 +73,9 @@ public:
     virtual std::optional<QString> take(const QCommandLineParser& parser) = 0;
     // Whether the command talks to the one gateway at --address (identified before run).
     virtual bool needsAddress() const { return true; }
+    // Whether the command identifies the gateway itself (a publisher that starts while the
+    // gateway is silent waits for it); else the tool does so before run, and a silence ends it.
+    virtual bool identifiesItself() const { return false; }
     // The line options against the command's values (after take); a message is bad usage.
     virtual std::optional<QString> checkLine(const LineOptions&) const { return std::nullopt; }
     virtual void run(CommandContext& context) = 0;

@@ -13,6 +13,14 @@ int comPortNumber(const QString& name) {
     return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
+QString portAndDevice(const QString& name) {
+    if (name.compare("simulator", Qt::CaseInsensitive) == 0)
+        return name + " (the built-in gateway)";
+    if (const int n = comPortNumber(name); n >= 1 && n <= 255)
+        return QString("%1 (%2)").arg(name, PortSelector().resolve(n).target);
+    return name;
+}
+
 std::unique_ptr<SerialPort> makeCliPort(const QString& name, Clock& clock) {
     if (name.compare("simulator", Qt::CaseInsensitive) == 0)
         return makeDemoGateway(clock);

@@ -16,3 +16,6 @@ using PortMaker = std::function<std::unique_ptr<SerialPort>(const QString& name)
 std::unique_ptr<SerialPort> makeCliPort(const QString& name, Clock& clock);
 // The port number of "COMn" (either case), or 0 for any other name.
 int comPortNumber(const QString& name);
+// The port as a message names it: "COM1 (/dev/ttyS0)" where COMn points now, a device path as
+// it is, "simulator (the built-in gateway)".
+QString portAndDevice(const QString& name);

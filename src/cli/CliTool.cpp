@@ -4,8 +4,11 @@
 #include "link/LineSession.h"
 #include "link/SerialPort.h"
 #include "platform/MessageBoxes.h"
+#include "ports/PortTexts.h"
+#include "scan/ScanOutput.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 namespace {
 // The link's own messages ("Port is not open") go to standard error.
@@ -48,6 +51,17 @@ QString wrapped(const QString& text) {
     return out.join('\n');
 }
 
+// What is wrong with a command's options, for Qt's parser's "Unknown option '1'".
+QString commandUsageProblem(const QCommandLineParser& p) {
+    static const QRegularExpression digits("^[0-9]+$");
+    const QStringList unknown = p.unknownOptionNames();
+    for (const QString& name : unknown)
+        if (digits.match(name).hasMatch()) // "-1" reads as an option to Qt's parser
+            return QString("-%1 is a negative number: rows and values count from 0").arg(name);
+    const bool lineOption = std::any_of(unknown.begin(), unknown.end(), isLineOption);
+    return clause(p.errorText()) + (lineOption ? "; line options go before the command" : "");
+}
+
 void setUpCommandParser(QCommandLineParser& p, const CliCommand& command) {
     p.addOption({{"h", "help"}, "Shows this help."});
     command.describe(p);
@@ -80,7 +94,8 @@ QString toolHelp() {
            wrapped("Exit status: 0 done; 1 the gateway did not answer, answered with an "
                    "exception or read back something else (scan: no gateway found; commission: a "
                    "deficiency); 2 bad usage "
-                   "or a bad value, and nothing was sent; 3 restore without --yes: the gateway "
+                   "or a bad value (a row that holds another sensor, a sender command on a "
+                   "receiver), and nothing was written; 3 restore without --yes: the gateway "
                    "differs from the file; 130 Ctrl-C.") +
            "\n";
 }
@@ -159,11 +174,7 @@ bool CliTool::parseCommand(const QStringList& args) {
     QCommandLineParser own;
     setUpCommandParser(own, *command_);
     if (!own.parse(QStringList{"qrx-cli " + entry->name} + rest.mid(1))) {
-        const QStringList unknown = own.unknownOptionNames();
-        const bool lineOption = std::any_of(unknown.begin(), unknown.end(), isLineOption);
-        refuse(QString("%1: %2%3")
-                   .arg(entry->name, clause(own.errorText()),
-                        lineOption ? "; line options go before the command" : ""));
+        refuse(entry->name + ": " + commandUsageProblem(own));
         return false;
     }
     if (own.isSet("help")) {
@@ -196,8 +207,7 @@ void CliTool::openAndRun() {
         line_->configure(options_.line);
         line_->open();
     } catch (const PortError& e) {
-        io_.message(QString("qrx-cli: cannot open %1: %2").arg(options_.port, e.reason));
-        end(kExitFailed);
+        portFailed(e);
         return;
     }
     if (options_.verbose) {
@@ -210,18 +220,33 @@ void CliTool::openAndRun() {
                         options_.retries});
     context_ = std::make_unique<CommandContext>(*line_, *client_, clock_, io_, options_,
                                                 [this](int code) { end(code); });
-    if (!command_->needsAddress()) {
+    if (!command_->needsAddress() || command_->identifiesItself()) {
         command_->run(*context_);
         return;
     }
     client_->identify([this](const std::optional<StepFailure>& f) { identified(f); });
 }
 
+// The device and the reason, then what to do, as the window's port failure says them.
+void CliTool::portFailed(const PortError& e) {
+    const bool named = e.devicePath.isEmpty() || e.devicePath == options_.port;
+    io_.message(
+        QString("qrx-cli: cannot open %1: %2")
+            .arg(named ? options_.port : options_.port + " (" + e.devicePath + ")", e.reason));
+    const QString advice = failureAdvice(e, true);
+    if (!advice.isEmpty())
+        io_.message("qrx-cli: " + advice);
+    end(kExitFailed);
+}
+
 void CliTool::identified(const std::optional<StepFailure>& failure) {
     if (context_->finished())
         return;
     if (failure) {
-        context_->finishAfter(failure);
+        context_->complain(failure->text());
+        if (failure->outcome == ExchangeOutcome::TimedOut)
+            adviseOnSilence();
+        context_->finish(kExitFailed);
         return;
     }
     if (!options_.timeoutMs) {
@@ -230,6 +255,20 @@ void CliTool::identified(const std::optional<StepFailure>& failure) {
         client_->setOptions(o);
     }
     command_->run(*context_);
+}
+
+// No answer tells nothing of what is wrong: where and how the gateway was asked, and what
+// finds it.
+void CliTool::adviseOnSilence() {
+    const LineChoice& l = options_.line;
+    io_.message(QString("qrx-cli: asked address %1 on %2 with --mode %3 --baud %4 --parity %5")
+                    .arg(options_.address)
+                    .arg(portAndDevice(options_.port), modeName(l.mode))
+                    .arg(l.baud)
+                    .arg(parityName(l.parity)));
+    io_.message(QString("qrx-cli: a wrong address, mode, baud rate or parity gets no answer; "
+                        "qrx-cli --port %1 scan finds the gateway's")
+                    .arg(options_.port));
 }
 
 void CliTool::interrupt() {

@@ -15,6 +15,7 @@
 class LineSession;
 class MessageBoxes;
 class SerialPort;
+struct PortError;
 class VerboseTap;
 
 class CliTool {
@@ -37,7 +38,9 @@ private:
     void refuse(const QString& message); // bad usage: 2
     bool parseCommand(const QStringList& args);
     void openAndRun();
+    void portFailed(const PortError& e);
     void identified(const std::optional<StepFailure>& failure);
+    void adviseOnSilence();
 
     Clock& clock_;
     CliStreams& io_;

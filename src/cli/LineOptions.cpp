@@ -75,9 +75,7 @@ std::variant<LineOptions, QString> takeLineOptions(const QCommandLineParser& p, 
     const auto baud = numberIn(p.value("baud"), 1, 10000000);
     o.line.baud = int(baud.value_or(0));
     if (!baud || !parseLineSettings(o.line.settings().text()))
-        return QString("--baud takes 1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200, "
-                       "not \"%1\"")
-            .arg(p.value("baud"));
+        return QString("--baud takes %1, not \"%2\"").arg(baudRatesText(), p.value("baud"));
     if (p.isSet("address")) {
         const auto a = numberArgument("--address", p.value("address"), 1, 247, error);
         if (!a)

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -19,8 +20,10 @@ namespace {
 int signalPipe[2] = {-1, -1};
 
 void onSignal(int) {
+    const int interrupted = errno; // the code the signal interrupted may be about to read it
     const char c = 1;
     [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &c, 1);
+    errno = interrupted;
 }
 
 class ProcessStreams : public CliStreams {

@@ -1,11 +1,20 @@
 #include "core/Localisation.h"
 
+#include "core/StoredSettings.h"
+
 #include <QDir>
+
+QString ReadProgramSetting(const QString& key, const QString& valueName) {
+    const bool language = RegText::sameKey(key, kProductKey) &&
+                          valueName.compare(kLanguageValue, Qt::CaseInsensitive) == 0;
+    const QString mine = language ? ReadUserSetting(key, valueName) : QString();
+    return mine.isEmpty() ? ReadStoredSetting(key, valueName) : mine;
+}
 
 bool localiseSettings(ProgramSettings& s, const StoredSettingReader& read, int window) {
     s.InstallPath = read(kProductKey, "Pfad");
-    s.LanguageCode = read(kProductKey, "Language");
-    const bool english = s.LanguageCode == "1033";
+    s.LanguageCode = read(kProductKey, kLanguageValue);
+    const bool english = s.LanguageCode == kEnglishCode;
     if (english) {
         s.HelpDocument = kEnglishHelp;
         s.Texts[1] = "Communication problems!";
@@ -14,7 +23,7 @@ bool localiseSettings(ProgramSettings& s, const StoredSettingReader& read, int w
         if (window == Windows::Status)
             s.Texts[14] = "Push learn-button ...";
     } else {
-        s.LanguageCode = "1031";
+        s.LanguageCode = kGermanCode;
         s.HelpDocument = kGermanHelp;
         s.Texts[14] = "Lerntaste drücken ...";
         s.Texts[20] = "Sensor ID eingelernt!";

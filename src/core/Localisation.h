@@ -28,8 +28,16 @@ inline constexpr int History = 6;
 inline constexpr int Traffic = 7;
 inline constexpr int Scan = 8;
 inline constexpr int Backup = 9;
-inline constexpr int Commission = 10;
+inline constexpr int Language = 10;
+inline constexpr int Commission = 11;
 } // namespace Windows
+
+// The stored settings as the program reads them: "Language" from the per-user file when it holds
+// one (so that a user without root chooses the language), everything else from the system file.
+QString ReadProgramSetting(const QString& key, const QString& valueName);
+inline constexpr const char* kLanguageValue = "Language";
+inline const QString kGermanCode = "1031";
+inline const QString kEnglishCode = "1033";
 
 // Fills InstallPath, LanguageCode ("1031" unless the store says "1033"), HelpDocument and the
 // Texts entries of the language; true when window n takes its English texts.

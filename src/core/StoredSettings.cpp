@@ -1,5 +1,6 @@
 #include "core/StoredSettings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 
@@ -155,9 +156,29 @@ QString ReadStoredSettingFrom(const QByteArray& fileBytes, const QString& key,
     return nul >= 0 ? found.left(nul) : found;
 }
 
-QString ReadStoredSetting(const QString& key, const QString& valueName) {
-    QFile file(storedSettingsPath());
+namespace {
+QString readSettingIn(const QString& path, const QString& key, const QString& valueName) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return ReadStoredSettingFrom(file.read(1 << 20), key, valueName);
+}
+} // namespace
+
+QString ReadStoredSetting(const QString& key, const QString& valueName) {
+    return readSettingIn(storedSettingsPath(), key, valueName);
+}
+
+QString userSettingsPath() {
+    const QString override = qEnvironmentVariable("QRX_USER_SETTINGS_FILE");
+    if (!override.isEmpty())
+        return override;
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!QDir::isAbsolutePath(config)) // an unset or relative value is to be ignored
+        config = QDir::homePath() + "/.config";
+    return config + "/korvalund/qrx-qtx-rs485-modbus.reg";
+}
+
+QString ReadUserSetting(const QString& key, const QString& valueName) {
+    return readSettingIn(userSettingsPath(), key, valueName);
 }

@@ -17,6 +17,14 @@ QString ReadStoredSettingFrom(const QByteArray& fileBytes, const QString& key,
 
 QString storedSettingsPath();
 
+// The per-user settings file, in the same syntax: $QRX_USER_SETTINGS_FILE, else
+// $XDG_CONFIG_HOME/korvalund/qrx-qtx-rs485-modbus.reg, where XDG_CONFIG_HOME defaults to
+// ~/.config. It holds what a user without root sets: COM entries under the Ports key and the
+// "Language", which win over the system file's.
+QString userSettingsPath();
+// A string value of the per-user file as it is now; empty as ReadStoredSetting's.
+QString ReadUserSetting(const QString& key, const QString& valueName);
+
 // The export syntax in pieces, for the per-user ports file, which the tool also writes.
 namespace RegText {
 QString decode(const QByteArray& fileBytes); // UTF-16LE with byte order mark, or UTF-8

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -117,6 +118,13 @@ void HistoryWindow::buildLayout() {
 
     chart_trend = new TrendChartView(clock_, this);
     chart_trend->setObjectName("chart_trend");
+    lbl_choose_rows = new QLabel(this);
+    lbl_choose_rows->setObjectName("lbl_choose_rows");
+    lbl_choose_rows->setAlignment(Qt::AlignCenter);
+    lbl_choose_rows->setWordWrap(true);
+    chartOrHint_ = new QStackedWidget(this);
+    chartOrHint_->addWidget(chart_trend);
+    chartOrHint_->addWidget(lbl_choose_rows);
     connect(bt_reset_view, &QPushButton::clicked, chart_trend, &TrendChartView::resetView);
     lbl_hint = new QLabel(this);
     lbl_hint->setObjectName("lbl_hint");
@@ -124,7 +132,7 @@ void HistoryWindow::buildLayout() {
     auto* column = new QVBoxLayout(this);
     column->addWidget(lst_rows, 2);
     column->addLayout(controls);
-    column->addWidget(chart_trend, 5);
+    column->addWidget(chartOrHint_, 5);
     column->addWidget(lbl_hint);
     resize(980, 720);
 }
@@ -145,6 +153,10 @@ void HistoryWindow::applyTexts() {
                           "Drag a rectangle: zoom in · right-click: zoom out · "
                           "arrow keys or middle button: pan"));
     chart_trend->setAxisTitles(say("Zeit", "Time"), say("Wert (skaliert)", "Value (scaled)"));
+    lbl_choose_rows->setText(say("Wählen Sie oben eine Zeile der Liste, um den Verlauf ihrer "
+                                 "Daten-Bytes zu sehen; mit Strg oder Umschalt mehrere.",
+                                 "Choose a row in the list above to see the trend of its data "
+                                 "bytes; several with Ctrl or Shift."));
 }
 
 void HistoryWindow::open() {
@@ -250,14 +262,25 @@ void HistoryWindow::selectRows(const QList<int>& rows) {
 void HistoryWindow::rebuildChart() {
     lines_.clear();
     std::vector<TrendChartView::Line> lines;
-    for (int row : selectedRows())
-        for (int k = 0; k < 4; ++k)
-            if (chk_byte[k]->isChecked()) {
-                lines_.push_back({row, k});
-                lines.push_back({say("Zeile %1 Byte %2", "Row %1 Byte %2").arg(row).arg(k),
-                                 history_.trend(row, k)});
+    const QList<int> rows = selectedRows();
+    for (int row : rows)
+        for (int k = 0; k < 4; ++k) {
+            if (!chk_byte[k]->isChecked())
+                continue;
+            const QString name = say("Zeile %1 Byte %2", "Row %1 Byte %2").arg(row).arg(k);
+            std::vector<SensorTrend> series = history_.trends(row, k);
+            for (size_t i = 0; i < series.size(); ++i) {
+                lines_.push_back({row, k, i + 1 == series.size()});
+                // a row that held several sensors names each line's sensor
+                const QString sensor =
+                    QString("%1").arg(series[i].sensorId, 8, 16, QChar('0')).toUpper();
+                lines.push_back({series.size() == 1 ? name : name + " (" + sensor + ")",
+                                 std::move(series[i].points)});
             }
+        }
     chart_trend->setLines(lines);
+    chartOrHint_->setCurrentWidget(rows.isEmpty() ? static_cast<QWidget*>(lbl_choose_rows)
+                                                  : chart_trend);
     updateExportButtons();
 }
 
@@ -275,9 +298,11 @@ void HistoryWindow::recorded(int row) {
         refreshList();
     else
         fillListRow(line, history_.summary(row, clock_.wallMs(), silentAfterMs()));
+    if (history_.startsSeries(row) && selectedRows().contains(row))
+        return rebuildChart(); // another sensor in the row: a line of its own
     const RecordRing& ring = history_.records(row);
     for (size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].row != row)
+        if (lines_[i].row != row || !lines_[i].newest)
             continue;
         const double v = history_.shownValue(ring.last(), lines_[i].byte);
         if (!std::isnan(v))

@@ -20,6 +20,7 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
+class QStackedWidget;
 class QTableWidget;
 class SensorHistory;
 class SiteLabels;
@@ -83,11 +84,14 @@ private:
     struct Shown {
         int row;
         int byte;
+        bool newest; // the row's present sensor: new records join it
     };
     std::vector<Shown> lines_; // what each line of the chart shows
 
     QTableWidget* lst_rows;
+    QStackedWidget* chartOrHint_; // the chart, or how to choose rows for it
     TrendChartView* chart_trend;
+    QLabel* lbl_choose_rows;
     QLabel* lbl_silent;
     QSpinBox* txt_silent_minutes;
     std::array<QCheckBox*, 4> chk_byte{};

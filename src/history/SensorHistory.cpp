@@ -112,16 +112,31 @@ std::vector<RowSummary> SensorHistory::summaries(int64_t nowMs, int64_t silentAf
     return out;
 }
 
-QList<QPointF> SensorHistory::trend(int row, int byte) const {
-    QList<QPointF> points;
+namespace {
+bool sameSensor(const HistoryRecord& a, const HistoryRecord& b) {
+    return a.org == b.org && a.sensorId == b.sensorId;
+}
+} // namespace
+
+std::vector<SensorTrend> SensorHistory::trends(int row, int byte) const {
+    std::vector<SensorTrend> series;
     if (row < 0 || row >= kSensorRows)
-        return points;
+        return series;
     const RecordRing& ring = rows_[row].ring;
-    points.reserve(qsizetype(ring.size()));
     for (size_t i = 0; i < ring.size(); ++i) {
-        const double v = shownValue(ring[i], byte);
+        const HistoryRecord& r = ring[i];
+        if (i == 0 || !sameSensor(r, ring[i - 1]))
+            series.push_back({r.sensorId, r.org, {}});
+        const double v = shownValue(r, byte);
         if (!std::isnan(v))
-            points.append(QPointF(double(ring[i].wallMs), v));
+            series.back().points.append(QPointF(double(r.wallMs), v));
     }
-    return points;
+    return series;
+}
+
+bool SensorHistory::startsSeries(int row) const {
+    if (row < 0 || row >= kSensorRows || rows_[row].ring.empty())
+        return false;
+    const RecordRing& ring = rows_[row].ring;
+    return ring.size() == 1 || !sameSensor(ring.last(), ring[ring.size() - 2]);
 }

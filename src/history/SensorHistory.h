@@ -58,6 +58,13 @@ private:
     std::vector<std::unique_ptr<Set>> sets_;
 };
 
+// The values of one data byte while a row held one sensor.
+struct SensorTrend {
+    uint32_t sensorId = 0;
+    uint8_t org = 0;
+    QList<QPointF> points; // x: ms since 1970-01-01 UTC, y: the shown value
+};
+
 // One row in the history's list.
 struct RowSummary {
     int row = 0;
@@ -88,9 +95,14 @@ public:
     // The rows that hold records, by row number.
     std::vector<RowSummary> summaries(int64_t nowMs, int64_t silentAfterMs) const;
     RowSummary summary(int row, int64_t nowMs, int64_t silentAfterMs) const;
-    // Data byte `byte` of the row's records as (wall ms, shown value), oldest first; records
-    // whose shown text was not a number are left out.
-    QList<QPointF> trend(int row, int byte) const;
+    // Data byte `byte` of the row's records as (wall ms, shown value), oldest first, one series
+    // per sensor the row held in turn: a row learned anew with another sensor starts a new
+    // series, so that a trend never joins two sensors. Records whose shown text was not a number
+    // are left out.
+    std::vector<SensorTrend> trends(int row, int byte) const;
+    // Whether the row's last record is the first of a series: its sensor differs from the
+    // record before.
+    bool startsSeries(int row) const;
 
 private:
     struct Row {

@@ -79,6 +79,9 @@ void DevicePort::setPortOpen(bool open) {
         device_.close();
         throw;
     }
+    // what waits in the input already answers nobody's request of ours: a late answer to the
+    // last program on the line would be taken for the answer to our first request
+    device_.clear(QSerialPort::Input);
     if (!rs485_)
         return;
     if (const int refusal = enableRs485(int(device_.handle())))

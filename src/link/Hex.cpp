@@ -85,11 +85,7 @@ std::optional<QByteArray> bytesFromHex(const QString& text) {
 }
 
 QString hexOf(const QByteArray& bytes) {
-    QString out;
-    out.reserve(bytes.size() * 2);
-    for (char c : bytes)
-        out += ByteToHex(static_cast<uint8_t>(c));
-    return out;
+    return QString::fromLatin1(bytes.toHex().toUpper());
 }
 
 std::optional<QString> addressHex(const QString& decimalText) {

@@ -7,6 +7,13 @@ namespace {
 constexpr std::array kBauds{1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 }
 
+QString baudRatesText() {
+    QStringList rates;
+    for (int baud : kBauds)
+        rates << QString::number(baud);
+    return rates.mid(0, rates.size() - 1).join(", ") + " or " + rates.last();
+}
+
 QString LineSettings::text() const {
     return QString("%1,%2,%3,%4").arg(baud).arg(QChar(parity)).arg(dataBits).arg(stopBits);
 }

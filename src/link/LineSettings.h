@@ -20,5 +20,9 @@ struct LineSettings {
     QString text() const;
 };
 
+// The baud rates a line takes, for messages: "1200, 2400, 4800, 9600, 19200, 38400, 57600 or
+// 115200".
+QString baudRatesText();
+
 // Parses and validates; nullopt for a value a serial port cannot use.
 std::optional<LineSettings> parseLineSettings(const QString& text);

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <grp.h>
 #include <linux/serial.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
@@ -81,20 +80,17 @@ bool isPseudoTerminal(int fd, const QString& path) {
 DeviceAccess probeDeviceAccess(const QString& path) {
     DeviceAccess a;
     a.kind = probeDeviceKind(path);
-    const QByteArray native = QFile::encodeName(path);
-    a.mayOpen = ::access(native.constData(), R_OK | W_OK) == 0;
-    struct stat st {};
-    if (statPath(path, st))
-        if (const group* g = ::getgrgid(st.st_gid))
-            a.group = QString::fromLocal8Bit(g->gr_name);
+    const QFileInfo node(path); // its readable and writable ask the system as this user
+    a.mayOpen = node.isReadable() && node.isWritable();
+    a.group = node.group();
     if (const passwd* pw = ::getpwuid(::geteuid()))
         a.user = QString::fromLocal8Bit(pw->pw_name);
     if (a.kind == DeviceKind::Missing)
         return a;
-    const QString node = QFileInfo(path).canonicalFilePath();
-    a.holderPid = lockFileHolder(node);
+    const QString target = node.canonicalFilePath();
+    a.holderPid = lockFileHolder(target);
     if (a.holderPid == 0)
-        a.holderPid = procHolder(node);
+        a.holderPid = procHolder(target);
     if (a.holderPid > 0) {
         QFile comm(QString("/proc/%1/comm").arg(a.holderPid));
         if (comm.open(QIODevice::ReadOnly))

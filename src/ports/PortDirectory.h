@@ -27,7 +27,7 @@ public:
     // "COM3, COM5": the entries mapped to a device.
     QString comNumbersOf(const SerialDevice& device, const QList<PortMapping>& all) const;
 
-    QString userFilePath() const { return userPortsFilePath(); }
+    QString userFilePath() const { return userSettingsPath(); }
     // Why the user's file cannot take a save now, or empty.
     QString userFileProblem(bool english) const;
     // Maps COMn in the user's file (nullopt: removes the user's entry, so the system's or the

@@ -2,7 +2,6 @@
 
 #include "core/StoredSettings.h"
 
-#include <QDir>
 #include <QFile>
 
 QString comValueName(int commPort) {
@@ -18,18 +17,8 @@ bool rs485ValueOn(const QString& text) {
     return t == "on" || t == "1" || t == "yes" || t == "true";
 }
 
-QString userPortsFilePath() {
-    const QString override = qEnvironmentVariable("QRX_USER_SETTINGS_FILE");
-    if (!override.isEmpty())
-        return override;
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!QDir::isAbsolutePath(config)) // an unset or relative value is to be ignored
-        config = QDir::homePath() + "/.config";
-    return config + "/korvalund/qrx-qtx-rs485-modbus.reg";
-}
-
 SettingReader userPortsReader() {
-    QFile file(userPortsFilePath());
+    QFile file(userSettingsPath());
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly))
         bytes = file.read(1 << 20);

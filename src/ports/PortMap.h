@@ -1,10 +1,12 @@
 #pragma once
 // What a COM entry of the port list stands for. The stored settings map "COMn" under the Ports
 // key to a device path, or to "simulator" for the built-in simulated gateway; "COMn RS485"="on"
-// asks for the driver's RS485 mode on it. The per-user file (same syntax, only the Ports key)
+// asks for the driver's RS485 mode on it. The per-user file (userSettingsPath(), same syntax)
 // wins over the system file entry by entry, a mapping together with its option. Without an
 // entry COMn is /dev/ttyS<n-1>. The window, the port and any other client resolve through
 // resolvePort.
+
+#include "core/StoredSettings.h"
 
 #include <QString>
 #include <functional>
@@ -30,9 +32,6 @@ QString comValueName(int commPort);   // "COM3"
 QString rs485ValueName(int commPort); // "COM3 RS485"
 bool rs485ValueOn(const QString& text);
 
-// $QRX_USER_SETTINGS_FILE, else $XDG_CONFIG_HOME/korvalund/qrx-qtx-rs485-modbus.reg, where
-// XDG_CONFIG_HOME defaults to ~/.config.
-QString userPortsFilePath();
 // The per-user file, read once now; empty values when it is missing or unreadable.
 SettingReader userPortsReader();
 

@@ -152,10 +152,21 @@ QString failureDetail(const PortError& e, const DeviceAccess& access, bool engli
     return lines.join('\n');
 }
 
-QString failureDetail(const PortError& e, bool english) {
+namespace {
+// What the system says now about the device that failed to open.
+DeviceAccess accessNow(const PortError& e) {
     const bool device =
         !e.devicePath.isEmpty() && e.devicePath.compare(kSimulatorTarget, Qt::CaseInsensitive) != 0;
-    return failureDetail(e, device ? probeDeviceAccess(e.devicePath) : DeviceAccess{}, english);
+    return device ? probeDeviceAccess(e.devicePath) : DeviceAccess{};
+}
+} // namespace
+
+QString failureDetail(const PortError& e, bool english) {
+    return failureDetail(e, accessNow(e), english);
+}
+
+QString failureAdvice(const PortError& e, bool english) {
+    return advice(e, accessNow(e), english);
 }
 
 QString optionRefusedText(bool english) {

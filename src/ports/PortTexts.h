@@ -20,6 +20,9 @@ QString describeMapping(const PortMapping& mapping, const QList<SerialDevice>& p
 QString failureDetail(const PortError& e, const DeviceAccess& access, bool english);
 // The same, asking the system about the device now.
 QString failureDetail(const PortError& e, bool english);
+// Only what to do about it (the group and the usermod command, the program that holds the device,
+// "not connected"), asking the system now; empty when there is nothing to advise.
+QString failureAdvice(const PortError& e, bool english);
 
 // The message when the port opened but refused the RS485 mode of its mapping.
 QString optionRefusedText(bool english);

@@ -1,5 +1,6 @@
 #include "ports/UserPortsFile.h"
 
+#include "core/Localisation.h"
 #include "core/StoredSettings.h"
 #include "platform/AtomicFile.h"
 
@@ -7,12 +8,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <functional>
 
 namespace {
 
 constexpr qint64 kMaxFileBytes = 1 << 20; // as much as the settings reader reads
 
 const QString kFullPortsKey = "HKEY_LOCAL_MACHINE\\" + kPortsKey;
+// the product key without its trailing backslash, as a key line names it
+const QString kFullProductKey = "HKEY_LOCAL_MACHINE\\" + kProductKey.chopped(1);
 
 bool isHeader(const QString& line) {
     return line == "Windows Registry Editor Version 5.00" || line == "REGEDIT4";
@@ -38,11 +42,14 @@ int firstMalformedLine(const QList<RegText::Line>& lines) {
     return 0;
 }
 
-QStringList entryLines(int commPort, const PortMapping& m, const QString& eol) {
-    QStringList out{RegText::quoted(comValueName(commPort)) + "=" + RegText::quoted(m.target) +
-                    eol};
+QString valueLine(const QString& name, const QString& value) {
+    return RegText::quoted(name) + "=" + RegText::quoted(value);
+}
+
+QStringList entryLines(int commPort, const PortMapping& m) {
+    QStringList out{valueLine(comValueName(commPort), m.target)};
     if (m.rs485)
-        out << RegText::quoted(rs485ValueName(commPort)) + "=\"on\"" + eol;
+        out << valueLine(rs485ValueName(commPort), "on");
     return out;
 }
 
@@ -51,6 +58,13 @@ QStringList entryLines(int commPort, const PortMapping& m, const QString& eol) {
 std::optional<QString> withPortMapping(const QString& text, int commPort,
                                        const std::optional<PortMapping>& mapping,
                                        int& malformedLine) {
+    return withKeyValues(text, kFullPortsKey, {comValueName(commPort), rs485ValueName(commPort)},
+                         mapping ? entryLines(commPort, *mapping) : QStringList(), malformedLine);
+}
+
+std::optional<QString> withKeyValues(const QString& text, const QString& fullKey,
+                                     const QStringList& names, const QStringList& valueLines,
+                                     int& malformedLine) {
     const QList<RegText::Line> lines = RegText::logicalLines(text);
     malformedLine = firstMalformedLine(lines);
     if (malformedLine > 0)
@@ -58,27 +72,28 @@ std::optional<QString> withPortMapping(const QString& text, int commPort,
     const QString eol = text.contains("\r\n") ? "\r" : ""; // before each '\n': keep CR LF files
     const QStringList physical = text.split('\n');
     QList<bool> drop(physical.size(), false);
-    int insertAt = -1; // after the last line of the first Ports key: new entries join the others
-    bool inPorts = false, inFirstPorts = false;
+    int insertAt = -1; // after the last line of the key's first section: new values join the others
+    bool inKey = false, inFirstKey = false;
     for (const RegText::Line& l : lines) {
         QString key;
         RegText::Value v;
         if (RegText::keyLine(l.text, key)) {
-            inPorts = RegText::sameKey(key, kFullPortsKey);
-            inFirstPorts = inPorts && insertAt < 0;
-            if (inFirstPorts)
+            inKey = RegText::sameKey(key, fullKey);
+            inFirstKey = inKey && insertAt < 0;
+            if (inFirstKey)
                 insertAt = l.last + 1;
             continue;
         }
-        if (inFirstPorts && !l.text.isEmpty())
+        if (inFirstKey && !l.text.isEmpty())
             insertAt = l.last + 1;
-        const bool ours = inPorts && RegText::parseValue(l.text, v) &&
-                          (v.name.compare(comValueName(commPort), Qt::CaseInsensitive) == 0 ||
-                           v.name.compare(rs485ValueName(commPort), Qt::CaseInsensitive) == 0);
+        const bool ours =
+            inKey && RegText::parseValue(l.text, v) && names.contains(v.name, Qt::CaseInsensitive);
         for (int i = l.first; ours && i <= l.last; ++i)
             drop[i] = true;
     }
-    const QStringList entry = mapping ? entryLines(commPort, *mapping, eol) : QStringList();
+    QStringList entry;
+    for (const QString& line : valueLines)
+        entry << line + eol;
     QStringList out;
     for (int i = 0; i < physical.size(); ++i) {
         if (i == insertAt)
@@ -89,16 +104,17 @@ std::optional<QString> withPortMapping(const QString& text, int commPort,
     if (insertAt >= physical.size())
         out << entry;
     QString result = out.join('\n');
-    if (insertAt >= 0 || !mapping)
+    if (insertAt >= 0 || entry.isEmpty())
         return result;
-    // no Ports key yet: a new one at the end
+    // no such key yet: a new one at the end
     if (text.trimmed().isEmpty())
         result = "Windows Registry Editor Version 5.00" + eol + "\n\n" +
-                 "; qrx-config: your own COM port mappings, written by its Ports window" + eol +
-                 "\n";
+                 "; qrx-config: your own settings (COM port mappings, language), written by its "
+                 "windows" +
+                 eol + "\n";
     else if (!result.endsWith('\n'))
         result += eol + "\n";
-    result += eol + "\n[" + kFullPortsKey + "]" + eol + "\n";
+    result += eol + "\n[" + fullKey + "]" + eol + "\n";
     for (const QString& line : entry)
         result += line + "\n";
     return result;
@@ -149,18 +165,36 @@ PortsFileStatus inspectPortsFile(const QString& path) {
     return status;
 }
 
-PortsFileStatus savePortMapping(const QString& path, int commPort,
-                                const std::optional<PortMapping>& mapping) {
+namespace {
+// The file at path changed by `change`, created with its folder when missing, written whole.
+PortsFileStatus
+saveChanged(const QString& path,
+            const std::function<std::optional<QString>(const QString&, int&)>& change) {
     PortsFileStatus status;
     const std::optional<QString> text = readForChange(path, status);
     if (!text)
         return status;
     int bad = 0;
-    const std::optional<QString> changed = withPortMapping(*text, commPort, mapping, bad);
+    const std::optional<QString> changed = change(*text, bad);
     if (!changed)
         return {PortsFileStatus::Kind::Malformed, bad, {}};
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (const std::optional<QString> reason = writeFileAtomically(path, changed->toUtf8()))
         return {PortsFileStatus::Kind::NotWritten, 0, *reason};
     return {};
+}
+} // namespace
+
+PortsFileStatus savePortMapping(const QString& path, int commPort,
+                                const std::optional<PortMapping>& mapping) {
+    return saveChanged(path, [&](const QString& text, int& bad) {
+        return withPortMapping(text, commPort, mapping, bad);
+    });
+}
+
+PortsFileStatus saveUserLanguage(const QString& path, const QString& languageCode) {
+    return saveChanged(path, [&](const QString& text, int& bad) {
+        return withKeyValues(text, kFullProductKey, {kLanguageValue},
+                             {valueLine(kLanguageValue, languageCode)}, bad);
+    });
 }

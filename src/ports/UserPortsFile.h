@@ -1,13 +1,15 @@
 #pragma once
-// The per-user ports file, the one file the tool writes, and only when the user saves in the
-// Ports window. A save changes the two values of one COM entry ("COMn" and "COMn RS485" under
-// the Ports key) and keeps every other line as it stands: other keys, values, comments. A file
-// that is not in the export syntax is never overwritten. Writing is atomic (temporary file,
-// then rename), so a failed save leaves the old file whole.
+// The per-user settings file, the one settings file the tool writes, and only when the user saves
+// in the Ports window or chooses the language (Extras > Sprache…). A save changes the two values
+// of one COM entry ("COMn" and "COMn RS485" under the Ports key), or "Language" under the
+// product key, and keeps every other line as it stands: other keys, values, comments. A file that
+// is not in the export syntax is never overwritten. Writing is atomic (temporary file, then
+// rename), so a failed save leaves the old file whole.
 
 #include "ports/PortMap.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 struct PortsFileStatus {
@@ -32,8 +34,17 @@ std::optional<QString> withPortMapping(const QString& text, int commPort,
                                        const std::optional<PortMapping>& mapping,
                                        int& malformedLine);
 
+// The file's text with the values `names` of fullKey ("HKEY_LOCAL_MACHINE\\...") removed and
+// valueLines ("\"name\"=\"text\"") put where the key's first section ends, or in a new section
+// at the end; as withPortMapping when the text is not in the export syntax.
+std::optional<QString> withKeyValues(const QString& text, const QString& fullKey,
+                                     const QStringList& names, const QStringList& valueLines,
+                                     int& malformedLine);
+
 // Whether the file at path can be read and parsed.
 PortsFileStatus inspectPortsFile(const QString& path);
 // Maps COMn (or removes its entry) in the file at path, creating file and folder when missing.
 PortsFileStatus savePortMapping(const QString& path, int commPort,
                                 const std::optional<PortMapping>& mapping);
+// Sets "Language" ("1031" German, "1033" English) in the file at path, as savePortMapping.
+PortsFileStatus saveUserLanguage(const QString& path, const QString& languageCode);

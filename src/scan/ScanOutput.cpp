@@ -10,7 +10,7 @@ template <class T> using Parsed = std::variant<std::vector<T>, QString>;
 
 // A comma-separated list, each item through take (nullopt: not allowed); never empty.
 template <class T, class Take>
-Parsed<T> listOf(const QString& text, const char* option, const char* allowed, Take take) {
+Parsed<T> listOf(const QString& text, const char* option, const QString& allowed, Take take) {
     std::vector<T> out;
     for (const QString& item : text.split(',', Qt::SkipEmptyParts)) {
         const std::optional<T> v = take(item.trimmed().toLower());
@@ -87,7 +87,7 @@ std::variant<ScanOptions, QString> scanOptionsFrom(const QString& modes, const Q
         return std::nullopt;
     };
     const auto m = listOf<LineMode>(modes, "modes", "ascii and/or rtu", mode);
-    const auto b = listOf<int>(bauds, "bauds", "baud rates out of 1200 to 115200", baud);
+    const auto b = listOf<int>(bauds, "bauds", "baud rates out of " + baudRatesText(), baud);
     const auto p = listOf<char>(parities, "parities", "even, none and/or odd", parity);
     for (const QString* error :
          {std::get_if<QString>(&m), std::get_if<QString>(&b), std::get_if<QString>(&p)})

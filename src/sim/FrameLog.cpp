@@ -3,13 +3,11 @@
 #include "link/Exchange.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace {
 QString hex(const QByteArray& b, int from, int to) {
-    QStringList parts;
-    for (int i = from; i < to && i < b.size(); ++i)
-        parts << QString("%1").arg(uint8_t(b[i]), 2, 16, QChar('0')).toUpper();
-    return parts.join(' ');
+    return QString::fromLatin1(b.mid(from, std::max(0, to - from)).toHex(' ').toUpper());
 }
 QString words(const QByteArray& b, int from) {
     QStringList parts;

@@ -24,6 +24,34 @@ QString range(int start, int count) {
     return count > 1 ? QString("%1-%2").arg(start).arg(start + count - 1) : QString::number(start);
 }
 
+// The Modbus names of the exception codes; English as the link's messages say them.
+QString exceptionText(uint8_t code, bool english) {
+    if (english)
+        return exceptionName(code);
+    switch (code) {
+    case 1:
+        return "unzulässige Funktion";
+    case 2:
+        return "unzulässige Datenadresse";
+    case 3:
+        return "unzulässiger Datenwert";
+    case 4:
+        return "Fehler im Slave-Gerät";
+    case 5:
+        return "Bestätigung, Auftrag läuft";
+    case 6:
+        return "Slave-Gerät beschäftigt";
+    case 8:
+        return "Paritätsfehler im Speicher";
+    case 10:
+        return "Gateway-Pfad nicht verfügbar";
+    case 11:
+        return "Zielgerät hinter dem Gateway antwortet nicht";
+    default:
+        return "unbekannte Ausnahme";
+    }
+}
+
 QString functionText(uint8_t function, bool english) {
     return say(english, "function %1", "Funktion %1").arg(ByteToHex(function));
 }
@@ -139,7 +167,7 @@ QString answerMeaning(const QByteArray& pdu, const QByteArray& request, bool eng
             return say(english, "incomplete answer", "unvollständige Antwort");
         const uint8_t code = uint8_t(pdu[2]);
         return say(english, "exception %1 %2", "Ausnahme %1 %2")
-            .arg(ByteToHex(code).toLower(), exceptionName(code));
+            .arg(ByteToHex(code).toLower(), exceptionText(code, english));
     }
     const int byteCount = pdu.size() >= 3 ? uint8_t(pdu[2]) : 0;
     switch (function) {

@@ -37,16 +37,10 @@ QString directionText(const TrafficRecord& r, bool english) {
 }
 
 QString frameText(const QByteArray& frame, bool ascii) {
+    if (!ascii)
+        return QString::fromLatin1(frame.toHex(' ').toUpper());
     QString text;
-    text.reserve(frame.size() * 3);
-    if (!ascii) {
-        for (char c : frame) {
-            if (!text.isEmpty())
-                text += ' ';
-            text += ByteToHex(uint8_t(c));
-        }
-        return text;
-    }
+    text.reserve(frame.size());
     QByteArray line = frame;
     if (line.endsWith("\r\n"))
         line.chop(2);

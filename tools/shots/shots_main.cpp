@@ -246,7 +246,7 @@ bool historyShot(const QString& language, const QString& file) {
 
 // The Ports window with the two example adapters, the first mapped to COM1 by its by-id link.
 bool portsShot(const QString& language, const QString& file) {
-    QFile::remove(userPortsFilePath()); // each language starts without mappings of the user's
+    QFile::remove(userSettingsPath()); // each language starts without mappings of the user's
     Session session(language, 1);
     MainWindow& w = session.window();
     w.findChild<QAction*>("act_ports")->trigger();

@@ -11,7 +11,8 @@ class DeleteCommand : public CliCommand {
 public:
     void describe(QCommandLineParser& p) const override {
         p.setApplicationDescription("Deletes the sensor of a row: writes ORG 00 and ID 00000000 "
-                                    "into its slot and reads the slot back.");
+                                    "into its slot, reads the slot back and says so: \"row 9: "
+                                    "deleted (ORG 00, ID 00000000), read back\".");
         p.addPositionalArgument("ROW", "Sensor row 0..31.");
     }
     std::optional<QString> take(const QCommandLineParser& p) override {
@@ -22,7 +23,11 @@ public:
         return row ? std::nullopt : std::optional(error);
     }
     void run(CommandContext& c) override {
-        c.client.writeSensorEntry(row_, 0, 0, [&c](const auto& f) { c.finishAfter(f); });
+        c.client.writeSensorEntry(row_, 0, 0, [this, &c](const auto& f) {
+            c.finishAfter(f, [this] {
+                return QString("row %1: deleted (ORG 00, ID 00000000), read back").arg(row_);
+            });
+        });
     }
 
 private:

@@ -12,7 +12,8 @@ class InvertCommand : public CliCommand {
 public:
     void describe(QCommandLineParser& p) const override {
         p.setApplicationDescription("Switches the gateway's inversion of data byte 1 of a sensor "
-                                    "row on or off and reads the flag back.");
+                                    "row on or off, reads the flag back and says so: \"row 3: "
+                                    "data byte 1 inverted, read back\".");
         p.addPositionalArgument("ROW", "Sensor row 0..31.");
         p.addPositionalArgument("on|off", "Inverted (on) or not (off).");
     }
@@ -31,7 +32,13 @@ public:
         return std::nullopt;
     }
     void run(CommandContext& c) override {
-        c.client.setInversion(row_, on_, [&c](const auto& f) { c.finishAfter(f); });
+        c.client.setInversion(row_, on_, [this, &c](const auto& f) {
+            c.finishAfter(f, [this, &c] {
+                return QString("row %1: data byte 1 %2, read back")
+                    .arg(row_)
+                    .arg(c.client.image.sensors[row_].inverted ? "inverted" : "not inverted");
+            });
+        });
     }
 
 private:

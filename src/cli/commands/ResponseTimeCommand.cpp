@@ -12,7 +12,8 @@ class ResponseTimeCommand : public CliCommand {
 public:
     void describe(QCommandLineParser& p) const override {
         p.setApplicationDescription("Without MS prints the gateway's minimal response time in "
-                                    "ms; with MS sets it and reads it back.");
+                                    "ms; with MS sets it, reads it back and says so: \"response "
+                                    "time 300 ms, read back\".");
         p.addPositionalArgument("MS", "New response time in ms, 5..65535.", "[MS]");
     }
     std::optional<QString> take(const QCommandLineParser& p) override {
@@ -35,7 +36,11 @@ public:
             return;
         }
         c.allowResponseTime(*newMs_); // the write's own answer may come after the new time
-        c.client.setResponseTime(*newMs_, [&c](const auto& f) { c.finishAfter(f); });
+        c.client.setResponseTime(*newMs_, [&c](const auto& f) {
+            c.finishAfter(f, [&c] {
+                return QString("response time %1 ms, read back").arg(c.client.image.responseTimeMs);
+            });
+        });
     }
 
 private:

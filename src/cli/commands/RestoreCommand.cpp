@@ -18,8 +18,10 @@ public:
         p.setApplicationDescription(
             "Reads the configuration FILE (as backup wrote it) and the gateway, and prints what "
             "differs: one line per row, what the gateway holds → what the file holds. Without "
-            "--yes nothing is written and the exit status is 3 when something differs, 0 when "
-            "nothing does. With --yes the rows that differ are written and read back; one line "
+            "--yes that is a dry run: nothing is written, standard error says so when something "
+            "differs or --dry-run was given, and the exit status is 3 when something differs, 0 "
+            "when nothing does. With --yes the rows that differ are written and read back; one "
+            "line "
             "per row says \"written and verified\", \"failed: <reason>\" or \"not written\" (the "
             "gateway fell silent before its turn), the last line counts them; the exit status is "
             "0 when every row was verified, else 1. The sender rows of a file are skipped on a "
@@ -37,7 +39,8 @@ public:
         if (!args)
             return error;
         write_ = p.isSet("yes");
-        if (write_ && p.isSet("dry-run"))
+        dryRun_ = p.isSet("dry-run");
+        if (write_ && dryRun_)
             return QString("restore: --dry-run and --yes exclude each other");
         const QString path = (*args)[0];
         ConfigLoad load = readConfigFile(path);
@@ -71,13 +74,16 @@ public:
 private:
     void compared(const ConfigDifferences& differences) {
         print(differenceLines(differences, true));
-        if (differences.none())
+        if (differences.none()) {
+            if (dryRun_)
+                c_->complain("restore: dry run, nothing was written");
             return c_->finish(kExitDone);
+        }
         if (!write_) {
             const size_t n = differences.rows.size();
-            c_->complain(QString("restore: %1 %2; nothing written (--yes writes them)")
+            c_->complain(QString("restore: dry run, nothing was written: %1 %2 (--yes writes %3)")
                              .arg(n)
-                             .arg(n == 1 ? "row differs" : "rows differ"));
+                             .arg(n == 1 ? "row differs" : "rows differ", n == 1 ? "it" : "them"));
             return c_->finish(kExitDifferences);
         }
         std::vector<RowWrite> plan = planRestore(file_, differences);
@@ -103,6 +109,7 @@ private:
 
     GatewayConfig file_;
     bool write_ = false;
+    bool dryRun_ = false;
     bool interrupted_ = false;
     CommandContext* c_ = nullptr;
     std::unique_ptr<RestoreJob> job_;

@@ -3,6 +3,7 @@
 
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
+#include "cli/ImageFormats.h"
 #include "cli/commands/Commands.h"
 
 #include <QCommandLineParser>
@@ -12,8 +13,9 @@ class SenderCommand : public CliCommand {
 public:
     void describe(QCommandLineParser& p) const override {
         p.setApplicationDescription(
-            "Writes a sender row of the transceiver (QTX40) and reads it back: the telegram "
-            "that transmit ROW sends. A receiver refuses it with exit status 2.");
+            "Writes a sender row of the transceiver (QTX40), reads it back and says so: "
+            "\"sender row 1: ORG 6, data 1,2,3,4, status 9, read back\". The row holds the "
+            "telegram that transmit ROW sends. A receiver refuses it with exit status 2.");
         p.addPositionalArgument("ROW", "Sender row 0..7.");
         p.addOptions({
             {"org", "ORG byte: 5 rocker switch, 6 1 byte sensor, 7 4 byte sensor.", "5|6|7"},
@@ -57,7 +59,11 @@ public:
     void run(CommandContext& c) override {
         if (c.refusedOnReceiver("sender"))
             return;
-        c.client.writeSenderRow(row_, slot_, [&c](const auto& f) { c.finishAfter(f); });
+        c.client.writeSenderRow(row_, slot_, [this, &c](const auto& f) {
+            c.finishAfter(f, [this, &c] {
+                return senderRowText(row_, c.client.image.senders[size_t(row_)]) + ", read back";
+            });
+        });
     }
 
 private:

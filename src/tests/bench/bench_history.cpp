@@ -1,10 +1,12 @@
 // Cost of the sensor history: recording one decoded row (the goal: under 1 µs, well below the
-// table read's pace of one row per Timer1 tick, 250 ms or more), and redrawing the trend chart
-// with 4 lines of 10,000 points each offscreen (the goal: within one 60 Hz frame, 16 ms).
+// table read's pace of one row per Timer1 tick, 250 ms or more), the UTC time text of a record as
+// the CSV export writes it (the same goal), and redrawing the trend chart with 4 lines of 10,000
+// points each offscreen (the goal: within one 60 Hz frame, 16 ms).
 
 #include "history/SensorHistory.h"
 #include "history/TrendChartView.h"
 #include "platform/Timer.h"
+#include "platform/UtcTime.h"
 #include "sensors/RowDecoding.h"
 
 #include <QPixmap>
@@ -59,8 +61,14 @@ void redrawTrend(benchmark::State& state) {
 static void BM_HistoryRecordRow(benchmark::State& state) {
     recordRow(state);
 }
+static void BM_HistoryUtcTimeText(benchmark::State& state) {
+    int64_t wallMs = 1796083200000; // 2026-12-01T00:00:00Z, a record every 250 ms
+    for (auto _ : state)
+        benchmark::DoNotOptimize(utcTimeText(wallMs += 250));
+}
 static void BM_TrendRedraw4x10000(benchmark::State& state) {
     redrawTrend(state);
 }
 BENCHMARK(BM_HistoryRecordRow);
+BENCHMARK(BM_HistoryUtcTimeText);
 BENCHMARK(BM_TrendRedraw4x10000)->Unit(benchmark::kMillisecond);

@@ -72,11 +72,11 @@ TEST_P(CliBackup, RestoredOntoAGatewayWithOtherSensorsItThenHoldsTheSame) {
         {{"restore", path},
          3,
          differences,
-         "qrx-cli: restore: 6 rows differ; nothing written (--yes writes them)\n"},
+         "qrx-cli: restore: dry run, nothing was written: 6 rows differ (--yes writes them)\n"},
         {{"restore", "--dry-run", path},
          3,
          differences,
-         "qrx-cli: restore: 6 rows differ; nothing written (--yes writes them)\n"},
+         "qrx-cli: restore: dry run, nothing was written: 6 rows differ (--yes writes them)\n"},
         {{"restore", "--yes", path},
          0,
          differences + "Sensor 2: written and verified\nSensor 4: written and verified\n"
@@ -85,6 +85,10 @@ TEST_P(CliBackup, RestoredOntoAGatewayWithOtherSensorsItThenHoldsTheSame) {
                        "6 of 6 rows written and verified.\n",
          ""},
         {{"restore", path}, 0, "No differences.\n", ""},
+        {{"restore", "--dry-run", path},
+         0,
+         "No differences.\n",
+         "qrx-cli: restore: dry run, nothing was written\n"},
     };
     GatewayModel gateway = otherGateway();
     for (const auto& step : steps) {

@@ -31,21 +31,32 @@ TEST_P(Cli, EveryCommandDoesWhatItSays) {
     } cases[] = {
         {{"identify"}, "^device QTX40\nmodule_type 0x0041\nresponse_time 20\n$", {}},
         {{"response-time"}, "^20\n$", {}},
-        {{"response-time", "300"}, "^$", [](auto& g) { return g.responseTimeMs() == 300; }},
+        {{"response-time", "300"},
+         "^response time 300 ms, read back\n$",
+         [](auto& g) { return g.responseTimeMs() == 300; }},
         {{"learn", "5", "00abcdef", "6"},
-         "^  5 06  00ABCDEF +0 +0 +0 +0 +0\n$",
+         "^row 5: learned 00ABCDEF, ORG 06, read back\n$",
          [](auto& g) { return g.reg(50) == 6 && g.reg(51) == 0x00AB && g.reg(52) == 0xCDEF; }},
-        {{"delete", "9"}, "^$", [](auto& g) { return g.reg(90) == 0 && g.reg(92) == 0; }},
-        {{"invert", "3", "on"}, "^$", [](auto& g) { return g.coil(0x23); }},
-        {{"invert", "17", "OFF"}, "^$", [](auto& g) { return !g.coil(0x31); }},
+        {{"learn", "--replace", "2", "00abcdef", "6"}, // row 2 holds 01834C17
+         "^row 2: learned 00ABCDEF, ORG 06, read back\n$",
+         [](auto& g) { return g.reg(20) == 6 && g.reg(21) == 0x00AB; }},
+        {{"delete", "9"},
+         "^row 9: deleted \\(ORG 00, ID 00000000\\), read back\n$",
+         [](auto& g) { return g.reg(90) == 0 && g.reg(92) == 0; }},
+        {{"invert", "3", "on"},
+         "^row 3: data byte 1 inverted, read back\n$",
+         [](auto& g) { return g.coil(0x23); }},
+        {{"invert", "17", "OFF"},
+         "^row 17: data byte 1 not inverted, read back\n$",
+         [](auto& g) { return !g.coil(0x31); }},
         {{"sender", "1", "--org", "6", "--data", "1,2,3,4", "--status", "9"},
-         "^$",
+         "^sender row 1: ORG 6, data 1,2,3,4, status 9, read back\n$",
          [](auto& g) {
              // the sender tab's "Data-Byte 0" is register 3 of the slot, "Data-Byte 3" register 6
              return g.reg(410) == 6 && g.reg(413) == 1 && g.reg(416) == 4 && g.reg(417) == 9;
          }},
         {{"transmit", "2"},
-         "^$",
+         "^sender row 2: ORG [567], data ([0-9]+,){3}[0-9]+, status [0-9]+, transmitted\n$",
          [](auto& g) { return g.transmitLog().size() == 1 && g.transmitLog()[0].senderRow == 2; }},
         {{"read", "--format", "csv"},
          "^slot,row,org,id,data0,data1,data2,data3,time,inverted,status\n"
@@ -109,13 +120,18 @@ TEST_P(Cli, FailuresEndWithOneAndNameTheStep) {
         GatewayVariant variant;
         QStringList args;
         int exit;
-        const char* err;
+        QString err;
     } cases[] = {
         {silent,
          GatewayVariant::Transceiver,
          {"--timeout", "200", "identify"},
          1,
-         "qrx-cli: identify: no answer (3 attempts)\n"},
+         QString("qrx-cli: identify: no answer (3 attempts)\n"
+                 "qrx-cli: asked address 1 on simulator (the built-in gateway) with --mode %1 "
+                 "--baud 9600 --parity even\n"
+                 "qrx-cli: a wrong address, mode, baud rate or parity gets no answer; qrx-cli "
+                 "--port simulator scan finds the gateway's\n")
+             .arg(modeName(GetParam()))},
         {exceptions,
          GatewayVariant::Transceiver,
          {"read"},
@@ -131,6 +147,12 @@ TEST_P(Cli, FailuresEndWithOneAndNameTheStep) {
          {"transmit", "0"},
          2,
          "qrx-cli: transmit: the gateway is a QRX40 receiver; sender rows are the QTX40's only\n"},
+        {{}, // the row holds 01834C17: read, nothing written
+         GatewayVariant::Transceiver,
+         {"learn", "2", "00ABCDEF", "06"},
+         2,
+         "qrx-cli: learn: row 2 holds sensor 01834C17, ORG 07; nothing written (--replace "
+         "replaces it)\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());

@@ -1,12 +1,17 @@
 // qrx-cli's usage: bad usage ends with 2 before the port is opened, help for the tool and every
-// command, and the JSON and CSV of read to the letter.
+// command, the JSON and CSV of read to the letter, and the messages of failures and bad usage.
 
 #include "cli/ImageFormats.h"
 #include "support/CliRig.h"
+#include "support/UserFileAt.h"
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
+    const QString kAFile = QRX_SOURCE_DIR "/README.md";
     const QStringList line{"--port", "simulator", "--address", "1"};
     const QStringList cases[] = {
         {},
@@ -59,9 +64,25 @@ TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
         line + QStringList{"scan", "--addresses", "17-16"},
         line + QStringList{"scan", "--margin", "-1"},
         line + QStringList{"scan", "--format", "csv"},
+        line + QStringList{"publish"},
+        {"--port", "simulator", "publish", "--broker", "mqtt://h"}, // no address
+        line + QStringList{"publish", "--broker", "http://h"},
+        line + QStringList{"publish", "--broker", "mqtt://"},
+        line + QStringList{"publish", "--broker", "mqtt://user:secret@h"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--password", "secret"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--password-file", kAFile},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--username", "u", "--password-file",
+                           "/no"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--cafile", kAFile},
+        line + QStringList{"publish", "--broker", "mqtts://h", "--cert", kAFile},
+        line + QStringList{"publish", "--broker", "mqtts://h", "--cafile", "/no/such/ca.crt"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--scale", "4=0..100"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--name", "a/b"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--prefix", "qrx/#"},
         line + QStringList{"commission", QRX_SOURCE_DIR "/docs/example-site.csv"},  // names them
         {"commission", QRX_SOURCE_DIR "/src/tests/fuzz/corpus/sitefile/comma.csv"}, // names none
         line + QStringList{"commission", "/no/such/site.csv"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--site-file", "/no/such/site.csv"},
         {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--listen", "10d"},
         {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--language", "fr"},
     };
@@ -118,4 +139,60 @@ TEST(CliUsage, ReadFormatsAreTheDocumentedOnes) {
     EXPECT_EQ(csv[1], "sensor,0,05,0012A3F0,48,0,0,0,120,false,");
     EXPECT_EQ(csv[32], "sensor,31,07,FFFFFFFE,1,2,3,255,65535,true,");
     EXPECT_EQ(csv[40], "sender,7,7,FF800107,135,2,40,8,,,48");
+}
+
+// What qrx-cli says when something is wrong: what, where (the port's device), and what to do,
+// in the window's words for a port that does not open.
+TEST(CliUsage, MessagesSayWhatIsWrongWhereAndWhatToDo) {
+    QTemporaryDir dir;
+    UserFileAt user(dir.filePath("user.reg"));
+    QFile reg(dir.filePath("user.reg"));
+    ASSERT_TRUE(reg.open(QIODevice::WriteOnly) &&
+                reg.write("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalund\\QRX-QTX-RS485-MODBUS\\Ports]\n"
+                          "\"COM7\"=\"/dev/qrx-gone\"\n") > 0);
+    reg.close();
+    const QString gone =
+        "^qrx-cli: Not connected; the Ports window \\(Tools > Ports…\\) lists what is\\.$";
+    const struct {
+        QStringList args;
+        int exit;
+        QStringList err; // regular expressions, one a line
+    } cases[] = {
+        {{"--port", "/dev/qrx-gone", "identify"},
+         1,
+         {"^qrx-cli: cannot open /dev/qrx-gone: .+$", gone}},
+        {{"--port", "com7", "identify"},
+         1,
+         {"^qrx-cli: cannot open com7 \\(/dev/qrx-gone\\): .+$", gone}},
+        {{"--port", dir.path(), "identify"},
+         1,
+         {"^qrx-cli: cannot open .+$",
+          "^qrx-cli: It is a folder, not a device; choose the device in the Ports window"}},
+        {{"learn", "-1", "00000001", "05"},
+         2,
+         {"^qrx-cli: learn: -1 is a negative number: rows and values count from 0$"}},
+        {{"scan", "--bauds", "9600,14400"},
+         2,
+         {"^qrx-cli: --bauds takes baud rates out of 1200, 2400, 4800, 9600, 19200, 38400, "
+          "57600 or 115200, not \"14400\"$"}},
+        {{"transmit", "5"}, // the demo's row 5 is empty
+         0,
+         {"^qrx-cli: transmit: sender row 5 holds ORG 00, no telegram; sender 5 --org --data "
+          "--status fills it$"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        ManualClock clock;
+        RecordingStreams io;
+        CliTool tool(clock, io, [&clock](const QString& name) { return makeCliPort(name, clock); });
+        tool.start(QStringList{"qrx-cli", "--port", "simulator", "--address", "1"} + c.args, {});
+        for (int waited = 0; !tool.finished() && waited < 60000; ++waited)
+            clock.advance(1);
+        EXPECT_EQ(tool.exitCode(), c.exit);
+        const QStringList err = io.err.split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(err.size(), c.err.size()) << io.err.toStdString();
+        for (int i = 0; i < err.size(); ++i)
+            EXPECT_TRUE(QRegularExpression(c.err[i]).match(err[i]).hasMatch())
+                << err[i].toStdString();
+    }
 }

@@ -45,9 +45,10 @@ def session(mode):
         assert list(g["sensors"][0]) == ["row", "org", "id", "data", "time", "inverted"]
 
         assert ok(sim, mode, "identify") == "device QTX40\nmodule_type 0x0041\nresponse_time 20\n"
-        assert ok(sim, mode, "learn", "7", "0021a3f1", "05").startswith("  7 05  0021A3F1 ")
-        ok(sim, mode, "invert", "7", "on")
-        ok(sim, mode, "response-time", "25")
+        assert ok(sim, mode, "learn", "7", "0021a3f1", "05") == \
+            "row 7: learned 0021A3F1, ORG 05, read back\n"
+        assert ok(sim, mode, "invert", "7", "on") == "row 7: data byte 1 inverted, read back\n"
+        assert ok(sim, mode, "response-time", "25") == "response time 25 ms, read back\n"
         assert ok(sim, mode, "response-time") == "25\n"
         ok(sim, mode, "sender", "5", "--org", "7", "--data", "135,2,40,8", "--status", "48")
         ok(sim, mode, "transmit", "5")
@@ -75,9 +76,11 @@ def session(mode):
         # identification (2 requests), the write and its read-back
         assert len(requests(sim)) == before + 4, "bad usage sent something"
 
-        # nobody at address 9: exit 1, the step named
+        # nobody at address 9: exit 1, the step named, what was tried and what finds the gateway
         rc, out, err = cli(sim, mode, "--timeout", "150", "identify", address="9")
-        assert rc == 1 and err == "qrx-cli: identify: no answer (3 attempts)\n", (rc, err)
+        assert rc == 1 and err.startswith("qrx-cli: identify: no answer (3 attempts)\n"), (rc, err)
+        assert "asked address 9 on %s with --mode %s " % (sim.link, mode) in err, err
+        assert "qrx-cli --port %s scan" % sim.link in err, err
 
         # the watch: a header, then lines of learned slots, flushed per pass; Ctrl-C ends it as done
         proc = subprocess.Popen([CLI, "--port", sim.link, "--mode", mode, "--address", "1",

@@ -123,3 +123,27 @@ TEST(HistoryCsv, TheFileExactly) {
               "2026-12-02T08:30:00.251Z,5,01834C17,07,128,51,255,7,50.1960784313725,-20,1.5,7,12,"
               "1,\"Kühlraum \"\"Nord\"\", Decke\"\n");
 }
+
+// A row learned anew with another sensor: the trend starts a new series, never joining the two.
+TEST(SensorHistory, AnotherSensorInTheRowStartsANewSeries) {
+    const struct {
+        uint32_t id;
+        uint8_t byte0;
+        bool starts;
+    } steps[] = {
+        {0xA, 10, true}, {0xA, 11, false}, {0xB, 90, true}, {0xB, 91, false}, {0xA, 12, true}};
+    ManualClock clock;
+    SensorHistory history(clock);
+    for (const auto& s : steps) {
+        history.record(6, decoded(0x07, s.id, 1, {s.byte0, 0, 0, 0},
+                                  {QString::number(s.byte0), "0", "0", "0"}));
+        EXPECT_EQ(history.startsSeries(6), s.starts) << int(s.byte0);
+    }
+    QStringList series;
+    for (const SensorTrend& t : history.trends(6, 0)) {
+        series << QString::number(t.sensorId, 16);
+        for (const QPointF& p : t.points)
+            series.last() += " " + QString::number(p.y());
+    }
+    EXPECT_EQ(series, QStringList({"a 10 11", "b 90 91", "a 12"}));
+}

@@ -129,7 +129,10 @@ TEST(HistoryWindow, TheSelectionGoesToTheChartAndToTheFiles) {
     session.connect("ASCII");
     session.clock.advance(20000);
     HistoryWindow& h = session.openHistory();
+    auto* chartOrHint = h.chartView()->parentWidget();
+    EXPECT_EQ(chartOrHint->property("currentIndex"), 1) << "no row chosen: how to choose one";
     h.selectRows({3});
+    EXPECT_EQ(chartOrHint->property("currentIndex"), 0);
     EXPECT_EQ(h.chartView()->lineCount(), 4);
     session.inOpenWindow<QCheckBox>("frmHistory", "chk_byte_1")->setChecked(false);
     ASSERT_EQ(h.chartView()->lineCount(), 3);

@@ -65,17 +65,17 @@ TEST(PortMap, TheUsersEntryWinsTogetherWithItsRs485Option) {
 }
 
 TEST(PortMap, TheUsersFileLiesBelowTheConfigFolder) {
-    const QString mine = userPortsFilePath();
+    const QString mine = userSettingsPath();
     {
         UserFileAt none("");
         qputenv("XDG_CONFIG_HOME", "/cfg");
-        EXPECT_EQ(userPortsFilePath(), "/cfg/korvalund/qrx-qtx-rs485-modbus.reg");
+        EXPECT_EQ(userSettingsPath(), "/cfg/korvalund/qrx-qtx-rs485-modbus.reg");
         qputenv("XDG_CONFIG_HOME", "relative"); // to be ignored
-        EXPECT_EQ(userPortsFilePath(),
+        EXPECT_EQ(userSettingsPath(),
                   QDir::homePath() + "/.config/korvalund/qrx-qtx-rs485-modbus.reg");
         qunsetenv("XDG_CONFIG_HOME");
     }
-    EXPECT_EQ(userPortsFilePath(), mine);
+    EXPECT_EQ(userSettingsPath(), mine);
 }
 
 TEST(UserPortsFile, ASaveChangesOneEntryAndKeepsEverythingElse) {
@@ -87,8 +87,8 @@ TEST(UserPortsFile, ASaveChangesOneEntryAndKeepsEverythingElse) {
     } cases[] = {
         // a new file
         {"", PortMapping{"/dev/serial/by-id/usb-FTDI_A1-if00-port0", true},
-         "Windows Registry Editor Version 5.00\n\n; qrx-config: your own COM port mappings, "
-         "written by its Ports window\n\n" +
+         "Windows Registry Editor Version 5.00\n\n; qrx-config: your own settings (COM port "
+         "mappings, language), written by its windows\n\n" +
              key +
              "\n\"COM3\"=\"/dev/serial/by-id/usb-FTDI_A1-if00-port0\"\n\"COM3 RS485\"=\"on\"\n"},
         // replaced where the others are; other keys, values, comments and COM40 stay

@@ -1,14 +1,16 @@
 #pragma once
-// Points the user's ports file (QRX_USER_SETTINGS_FILE) elsewhere for one test.
+// Points the user's settings file (QRX_USER_SETTINGS_FILE), or another, elsewhere for one test.
 
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
 struct UserFileAt {
-    QByteArray saved = qgetenv("QRX_USER_SETTINGS_FILE");
-    explicit UserFileAt(const QString& path) {
-        qputenv("QRX_USER_SETTINGS_FILE", path.toLocal8Bit());
+    const char* variable;
+    QByteArray saved = qgetenv(variable);
+    explicit UserFileAt(const QString& path, const char* variable = "QRX_USER_SETTINGS_FILE")
+        : variable(variable) {
+        qputenv(variable, path.toLocal8Bit());
     }
-    ~UserFileAt() { qputenv("QRX_USER_SETTINGS_FILE", saved); }
+    ~UserFileAt() { qputenv(variable, saved); }
 };

@@ -28,18 +28,18 @@ struct WindowSession {
     std::unique_ptr<MainWindow> w;
 
     // The gateway is prepared by the caller (sensors learned, sender rows filled) before the
-    // window exists. language: the stored "Language" ("1033" English; empty German).
+    // window exists. language: the stored "Language" ("1033" English; empty German); read, when
+    // given, reads the stored settings instead.
     explicit WindowSession(std::unique_ptr<GatewayModel> m, FaultPlan faults = {},
-                           QString language = {}) {
+                           QString language = {}, StoredSettingReader read = {}) {
         model = m.get();
         port = std::make_unique<SimulatedGatewayPort>(clock, std::move(m), faults);
         applyStartValues(s);
-        w = std::make_unique<MainWindow>(
-            s, clock, *port, messages,
-            [language](const QString&, const QString& value) {
+        if (!read)
+            read = [language](const QString&, const QString& value) {
                 return value == "Language" ? language : QString();
-            },
-            opener);
+            };
+        w = std::make_unique<MainWindow>(s, clock, *port, messages, read, opener);
         runStartRoutine(s, *w, *port);
     }
     ~WindowSession() {

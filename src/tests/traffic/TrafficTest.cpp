@@ -86,8 +86,8 @@ TEST(TrafficMeaning, EveryAnswerWithTheRequestItAnswers) {
         {"011001400001", R::setResponseTime(1, 300), "echo", "Echo"},
         {"01050040FF00", R::transmit(1, 0), "echo", "Echo"},
         {"018302", R::identify(1), "exception 02 illegal data address",
-         "Ausnahme 02 illegal data address"},
-        {"019004", {}, "exception 04 slave device failure", "Ausnahme 04 slave device failure"},
+         "Ausnahme 02 unzulässige Datenadresse"},
+        {"019004", {}, "exception 04 slave device failure", "Ausnahme 04 Fehler im Slave-Gerät"},
         {"0183", {}, "incomplete answer", "unvollständige Antwort"},
         {"014400", {}, "function 44", "Funktion 44"},
     };
