@@ -92,7 +92,8 @@ QString toolHelp() {
            "\n\nLine options (before the command):\n" + optionLines(p) +
            "\nCommands (qrx-cli COMMAND --help describes one):\n" + commands + "\n" +
            wrapped("Exit status: 0 done; 1 the gateway did not answer, answered with an "
-                   "exception or read back something else (scan: no gateway found); 2 bad usage "
+                   "exception or read back something else (scan: no gateway found; commission: a "
+                   "deficiency); 2 bad usage "
                    "or a bad value (a row that holds another sensor, a sender command on a "
                    "receiver), and nothing was written; 3 restore without --yes: the gateway "
                    "differs from the file; 130 Ctrl-C.") +
@@ -188,6 +189,10 @@ bool CliTool::parseCommand(const QStringList& args) {
     }
     options_ = std::get<LineOptions>(options);
     if (const auto error = command_->take(own)) {
+        refuse(*error);
+        return false;
+    }
+    if (const auto error = command_->checkLine(options_)) {
         refuse(*error);
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "core/Localisation.h"
 #include "core/ToolContext.h"
+#include "gateway/SiteLabels.h"
 #include "history/HistoryCsv.h"
 #include "history/SensorHistory.h"
 #include "history/TrendChartView.h"
@@ -29,7 +30,7 @@
 
 namespace {
 const QColor kSilent(0xFF, 0xD0, 0xD0);
-constexpr int kColumns = 6;
+constexpr int kColumns = 7;
 
 // "45 s", "12 min 05 s", "2 h 05 min", "3 d 04 h"
 QString durationText(int64_t ms) {
@@ -141,10 +142,10 @@ void HistoryWindow::buildLayout() {
 void HistoryWindow::applyTexts() {
     setWindowTitle(say("Verlauf", "History"));
     lst_rows->setHorizontalHeaderLabels(
-        english_
-            ? QStringList{"Row", "Sensor ID", "Org", "Telegrams", "Last telegram", "Silent for"}
-            : QStringList{"Zeile", "Sensor-ID", "Org", "Telegramme", "Letztes Telegramm",
-                          "Still seit"});
+        english_ ? QStringList{"Row", "Sensor ID", "Org", "Telegrams", "Last telegram",
+                               "Silent for", "Label"}
+                 : QStringList{"Zeile", "Sensor-ID", "Org", "Telegramme", "Letztes Telegramm",
+                               "Still seit", "Bezeichnung"});
     lst_rows->resizeColumnsToContents();
     lbl_silent->setText(say("Still ab (min):", "Silent after (min):"));
     bt_reset_view->setText(say("Ansicht zurücksetzen", "Reset view"));
@@ -182,6 +183,16 @@ void HistoryWindow::Form_Load() {
     applyTexts();
     refreshList();
     rebuildChart();
+}
+
+void HistoryWindow::setSiteLabels(const SiteLabels& labels) {
+    labels_ = &labels;
+    connect(&labels, &SiteLabels::changed, this, [this] { refreshList(); });
+    refreshList();
+}
+
+QString HistoryWindow::labelOf(int row) const {
+    return labels_ ? labels_->label(main_.modbusAddressText(), row) : QString();
 }
 
 int64_t HistoryWindow::silentAfterMs() const {
@@ -226,7 +237,8 @@ void HistoryWindow::fillListRow(int line, const RowSummary& s) {
         QString("%1").arg(s.org, 2, 16, QChar('0')).toUpper(),
         QString::number(s.telegrams),
         s.lastTelegramMs ? localTimeText(*s.lastTelegramMs) : QString("–"),
-        s.learned ? durationText(s.silentForMs) : say("leer", "empty")};
+        s.learned ? durationText(s.silentForMs) : say("leer", "empty"),
+        labelOf(s.row)};
     for (int c = 0; c < kColumns; ++c) {
         QTableWidgetItem* item = lst_rows->item(line, c);
         item->setText(texts[c]);
@@ -329,7 +341,8 @@ void HistoryWindow::bt_export_png_Click() {
 }
 
 bool HistoryWindow::exportCsv(const QString& path) {
-    const auto failure = writeFileAtomically(path, historyCsv(history_, selectedRows()));
+    const auto failure = writeFileAtomically(
+        path, historyCsv(history_, selectedRows(), [this](int row) { return labelOf(row); }));
     if (failure)
         tellFailure(path, *failure);
     return !failure;

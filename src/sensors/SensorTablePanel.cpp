@@ -1,5 +1,6 @@
 #include "sensors/SensorTablePanel.h"
 
+#include "gateway/SiteLabels.h"
 #include "link/Answer.h"
 #include "platform/ChangedText.h"
 #include "sensors/RowDecoding.h"
@@ -249,8 +250,33 @@ void SensorTablePanel::decodeRow(int row, const Answer& answer, bool withTime) {
         throw ReceiveFault("the sensor table is not attached");
     const SensorRowTexts texts = decodeSensorRow(answer, ctx_->scale);
     applyTexts(row, texts, withTime);
+    showLabel(row); // the address may have changed since
     if (rowObserver_)
         rowObserver_(row, texts);
+}
+
+void SensorTablePanel::setSiteLabels(const SiteLabels& labels) {
+    labels_ = &labels;
+    auto showAll = [this] {
+        for (int row = 0; row < kSensorRows; ++row)
+            showLabel(row);
+    };
+    connect(&labels, &SiteLabels::changed, this, showAll);
+    showAll();
+}
+
+void SensorTablePanel::showLabel(int row) {
+    if (!labels_ || !ctx_)
+        return;
+    const QString label = labels_->label(ctx_->main.modbusAddressText(), row);
+    Row& r = rows_[row];
+    if (r.txt_id->toolTip() == label)
+        return;
+    for (QWidget* field : {static_cast<QWidget*>(r.txt_org), static_cast<QWidget*>(r.txt_id),
+                           static_cast<QWidget*>(r.txt_time)})
+        field->setToolTip(label);
+    for (QLineEdit* field : r.txt_data)
+        field->setToolTip(label);
 }
 
 void SensorTablePanel::applyTexts(int row, const SensorRowTexts& texts, bool withTime) {

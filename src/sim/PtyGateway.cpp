@@ -16,12 +16,16 @@
 PtyGateway::PtyGateway(const SimOptions& options, LogSink log)
     : options_(options)
     , log_(std::move(log))
-    , model_(makeGatewayModel(options))
+    , model_(makeGatewayModel(options, options.addresses.front()))
     , server_(*model_, options.faults, options.seed)
     , line_{options.baud, options.parity, options.mode == LineMode::Ascii ? 7 : 8,
             options.parity == 'N' ? 2 : 1}
     , toolLine_(line_) {
     server_.setMode(options.mode);
+    for (size_t i = 1; i < options.addresses.size(); ++i) {
+        others_.push_back(makeGatewayModel(options, options.addresses[i]));
+        server_.addGateway(*others_.back());
+    }
     silence_.setSingleShot(true);
     silence_.setTimerType(Qt::PreciseTimer);
     silence_.setInterval(std::max(2, int(3.5 * charUs() / 1000.0 + 0.999)));

@@ -45,6 +45,7 @@ private:
     SimOptions options_;
     LogSink log_;
     std::unique_ptr<GatewayModel> model_;
+    std::vector<std::unique_ptr<GatewayModel>> others_; // further addresses on the line
     GatewayServer server_;
     QElapsedTimer elapsed_;
     int master_ = -1;

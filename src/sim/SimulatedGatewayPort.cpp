@@ -22,6 +22,12 @@ void SimulatedGatewayPort::checkAdapter() const {
                         QString::number(refusedBaud_)};
 }
 
+GatewayModel& SimulatedGatewayPort::addGateway(std::unique_ptr<GatewayModel> model) {
+    others_.push_back(std::move(model));
+    server_.addGateway(*others_.back());
+    return *others_.back();
+}
+
 void SimulatedGatewayPort::setCommPort(int n) {
     if (open_)
         throw PortError{8, "Port is open", "simulator"};
@@ -75,7 +81,7 @@ void SimulatedGatewayPort::collectDue() {
 int SimulatedGatewayPort::InBufferCount() {
     if (!open_)
         return 0;
-    model_->advanceTo(clock_.nowMs());
+    server_.advanceTo(clock_.nowMs());
     collectDue();
     return int(received_.size());
 }

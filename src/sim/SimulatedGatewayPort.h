@@ -37,6 +37,8 @@ public:
     const std::optional<LineSettings>& gatewayLine() const { return gatewayLine_; }
 
     GatewayModel& model() { return *model_; }
+    // Another gateway on the same line, at its own address.
+    GatewayModel& addGateway(std::unique_ptr<GatewayModel> model);
     // The faults from now on; a stray byte starts with the next request written.
     FaultPlan& faults() { return server_.faults(); }
     // Answers underway stay on the line while the port is closed and are read after the next
@@ -61,6 +63,7 @@ private:
 
     Clock& clock_;
     std::unique_ptr<GatewayModel> model_;
+    std::vector<std::unique_ptr<GatewayModel>> others_;
     GatewayServer server_;
     int port_ = 1;
     LineSettings settings_;

@@ -7,6 +7,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/commands/Commands.h"
+#include "commission/SiteFile.h"
 #include "publish/MosquittoClient.h"
 #include "publish/PublishOptions.h"
 #include "publish/Publisher.h"
@@ -60,6 +61,8 @@ public:
             {"cert", "Our certificate, when the broker asks for one (mqtts://; with --key).",
              "file"},
             {"key", "The key of --cert.", "file"},
+            {"site-file", "The site file whose labels the states carry (commission's CSV).",
+             "SITE.csv"},
         });
         QCommandLineOption password("password", "", "password");
         password.setFlags(QCommandLineOption::HiddenFromHelp); // to say why it is refused
@@ -81,6 +84,12 @@ public:
             return e;
         if (auto e = takeTopics(p))
             return e;
+        if (p.isSet("site-file")) {
+            const SiteLoad load = readSiteFile(p.value("site-file"));
+            if (!load.site)
+                return "publish: --site-file refused: " + clause(load.refusal->text(true));
+            site_ = load.site;
+        }
         return takeCredentials(p);
     }
 
@@ -91,6 +100,13 @@ public:
         settings_.address = c.options.address;
         settings_.line = c.options.line.text();
         settings_.toolVersion = toolVersion();
+        if (site_) {
+            if (!site_->addressColumn)
+                site_->placeAt(c.options.address);
+            for (const auto& [at, label] : site_->labels())
+                if (at.first == c.options.address)
+                    settings_.labels[at.second] = label;
+        }
         if (settings_.name.isEmpty())
             settings_.name =
                 defaultGatewayName(QSysInfo::machineHostName(), c.options.port, c.options.address);
@@ -192,6 +208,7 @@ private:
     }
 
     PublishSettings settings_;
+    std::optional<SiteFile> site_; // --site-file
     BrokerSettings broker_;
     std::unique_ptr<MosquittoClient> client_;
     std::unique_ptr<Publisher> publisher_;

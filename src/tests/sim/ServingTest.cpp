@@ -244,7 +244,7 @@ TEST(LineFit, APseudoTerminalsFlagsTellTheToolsSettings) {
 
 TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
     auto ok = parseSimOptions(
-        {"sim", "--mode",    "ASCII",  "--address",     "12",        "--variant",
+        {"sim", "--mode",    "ASCII",  "--address",     "12,3",      "--variant",
          "qrx", "--sensors", "32",     "--learn-delay", "500",       "--response-time",
          "0",   "--fault",   "drop=3", "--fault",       "late=2000", "--seed",
          "9",   "--baud",    "19200",  "--link",        "/tmp/gw",   "--parity",
@@ -252,7 +252,7 @@ TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
     ASSERT_TRUE(std::holds_alternative<SimOptions>(ok));
     const SimOptions& o = std::get<SimOptions>(ok);
     EXPECT_EQ(o.mode, LineMode::Ascii);
-    EXPECT_EQ(o.address, 12);
+    EXPECT_EQ(o.addresses, (std::vector<uint8_t>{12, 3}));
     EXPECT_EQ(o.variant, GatewayVariant::Receiver);
     EXPECT_EQ(o.sensors, 32);
     EXPECT_EQ(o.learnDelayMs, 500);
@@ -268,6 +268,8 @@ TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
         {"sim", "--mode", "tcp"},
         {"sim", "--address", "0"},
         {"sim", "--address", "248"},
+        {"sim", "--address", "1,1"},
+        {"sim", "--address", "1,"},
         {"sim", "--sensors", "33"},
         {"sim", "--response-time", "65536"},
         {"sim", "--fault", "boom"},
@@ -286,9 +288,10 @@ TEST(SimOptions, TheModelHasTheAskedSensorsAndResponseTime) {
     SimOptions o;
     o.sensors = 3;
     o.responseTimeMs = 75;
-    o.address = 4;
-    auto m = makeGatewayModel(o);
+    o.addresses = {4, 5};
+    auto m = makeGatewayModel(o, 4);
     EXPECT_EQ(m->address(), 4);
+    EXPECT_EQ(makeGatewayModel(o, 5)->reg(11), 0x0187); // its own sensors: IDs 0187xxxx
     EXPECT_EQ(m->responseTimeMs(), 75);
     for (int row = 0; row < 3; ++row)
         EXPECT_NE(m->reg(10 * row), 0) << row;
