@@ -91,7 +91,7 @@ void takeApplyResults(GatewayCheck& check, const ApplyPlan& plan,
         SensorCheck& s = check.sensors[plan.sensorOf[k]];
         const RowResult& r = results[k];
         s.write = r.outcome == RowOutcome::Verified ? WriteOutcome::Written : WriteOutcome::Failed;
-        s.writeDetail = r.outcome == RowOutcome::Failed ? r.reason : outcomeText(r, true);
+        s.writeDetail = r.outcome == RowOutcome::Failed ? r.reason(true) : outcomeText(r, true);
     }
     compareGateway(check);
 }
