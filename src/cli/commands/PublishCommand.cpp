@@ -61,7 +61,7 @@ public:
             {"cert", "Our certificate, when the broker asks for one (mqtts://; with --key).",
              "file"},
             {"key", "The key of --cert.", "file"},
-            {"site-file", "The site file whose labels the states carry (commission's CSV).",
+            {"site", "The site file whose labels the states carry (commission's CSV).",
              "SITE.csv"},
         });
         QCommandLineOption password("password", "", "password");
@@ -84,10 +84,10 @@ public:
             return e;
         if (auto e = takeTopics(p))
             return e;
-        if (p.isSet("site-file")) {
-            const SiteLoad load = readSiteFile(p.value("site-file"));
+        if (p.isSet("site")) {
+            const SiteLoad load = readSiteFile(p.value("site"));
             if (!load.site)
-                return "publish: --site-file refused: " + clause(load.refusal->text(true));
+                return "publish: --site refused: " + clause(load.refusal->text(true));
             site_ = load.site;
         }
         return takeCredentials(p);
@@ -208,7 +208,7 @@ private:
     }
 
     PublishSettings settings_;
-    std::optional<SiteFile> site_; // --site-file
+    std::optional<SiteFile> site_; // --site
     BrokerSettings broker_;
     std::unique_ptr<MosquittoClient> client_;
     std::unique_ptr<Publisher> publisher_;

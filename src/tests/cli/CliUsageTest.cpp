@@ -82,7 +82,7 @@ TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
         line + QStringList{"commission", QRX_SOURCE_DIR "/docs/example-site.csv"},  // names them
         {"commission", QRX_SOURCE_DIR "/src/tests/fuzz/corpus/sitefile/comma.csv"}, // names none
         line + QStringList{"commission", "/no/such/site.csv"},
-        line + QStringList{"publish", "--broker", "mqtt://h", "--site-file", "/no/such/site.csv"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--site", "/no/such/site.csv"},
         {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--listen", "10d"},
         {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--language", "fr"},
     };
