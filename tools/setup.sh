@@ -12,7 +12,8 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialpo
           qt6-charts-dev libqt6opengl6-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core socat
           python3-pymodbus python3-serial python3-serial-asyncio mbpoll ser2net clang libclang-rt-14-dev
-          poppler-utils dpkg-dev desktop-file-utils)
+          poppler-utils dpkg-dev desktop-file-utils libmosquitto-dev mosquitto mosquitto-clients
+          openssl)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -92,7 +92,8 @@ QString toolHelp() {
            "\n\nLine options (before the command):\n" + optionLines(p) +
            "\nCommands (qrx-cli COMMAND --help describes one):\n" + commands + "\n" +
            wrapped("Exit status: 0 done; 1 the gateway did not answer, answered with an "
-                   "exception or read back something else (scan: no gateway found); 2 bad usage "
+                   "exception or read back something else (scan: no gateway found; commission: a "
+                   "deficiency); 2 bad usage "
                    "or a bad value (a row that holds another sensor, a sender command on a "
                    "receiver), and nothing was written; 3 restore without --yes: the gateway "
                    "differs from the file; 130 Ctrl-C.") +
@@ -191,6 +192,10 @@ bool CliTool::parseCommand(const QStringList& args) {
         refuse(*error);
         return false;
     }
+    if (const auto error = command_->checkLine(options_)) {
+        refuse(*error);
+        return false;
+    }
     return true;
 }
 
@@ -203,6 +208,10 @@ void CliTool::openAndRun() {
         // a lost connection or device ends the request underway at once ("port closed"); the
         // port says why here
         port_->setDeviceLostHandler([this](const PortError& e) { portLost(e); });
+        port_->setOptionRefusedHandler([this](const PortError& e) {
+            io_.message(QString("qrx-cli: %1 on %2 (%3); the port works without it")
+                            .arg(optionRefusedText(true), e.devicePath, e.reason));
+        });
         line_ = std::make_unique<LineSession>(clock_, *port_, *messages_);
         line_->configure(options_.line);
         line_->open();
@@ -220,7 +229,7 @@ void CliTool::openAndRun() {
                         options_.retries});
     context_ = std::make_unique<CommandContext>(*line_, *client_, clock_, io_, options_,
                                                 [this](int code) { end(code); });
-    if (!command_->needsAddress()) {
+    if (!command_->needsAddress() || command_->identifiesItself()) {
         command_->run(*context_);
         return;
     }
@@ -263,6 +272,8 @@ void CliTool::identified(const std::optional<StepFailure>& failure) {
         context_->finish(kExitFailed);
         return;
     }
+    if (client_->receiverByFallback()) // an older receiver: the window takes it so, too
+        io_.message("qrx-cli: no answer to the identification: taken as the receiver QRX40");
     if (!options_.timeoutMs) {
         ExchangeOptions o = client_->options();
         o.timeoutMs = defaultTimeoutMs(options_.line, client_->image.responseTimeMs);

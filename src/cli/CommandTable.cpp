@@ -22,6 +22,9 @@ const std::vector<CommandEntry>& commandTable() {
         {"restore", "Shows what differs from a configuration file; --yes writes it.",
          makeRestoreCommand},
         {"scan", "Finds the gateway: modes, baud rates, parities, addresses.", makeScanCommand},
+        {"publish", "Publishes the gateway to an MQTT broker until Ctrl-C.", makePublishCommand},
+        {"commission", "Checks a site's sensors against its site file; the handover report.",
+         makeCommissionCommand},
     };
     return table;
 }

@@ -1,5 +1,7 @@
 #include "link/Hex.h"
 
+#include "link/Mbap.h"
+
 QString LongToHexStr(int32_t value, int32_t bytes) {
     QString text = QString::number(static_cast<uint32_t>(value), 16).toUpper();
     if (bytes > 0 && text.size() < 2 * bytes)
@@ -110,4 +112,21 @@ QByteArray rtuFrame(const QByteArray& request) {
     frame.append(static_cast<char>(crc & 0xFF));
     frame.append(static_cast<char>(crc >> 8));
     return frame;
+}
+
+std::optional<QByteArray> pduOfFrame(const QByteArray& frame, FrameFormat format) {
+    if (format == FrameFormat::Mbap)
+        return frame.size() >= kMbapHeaderBytes + 1 ? std::optional(frame.mid(kMbapHeaderBytes - 1))
+                                                    : std::nullopt;
+    if (format == FrameFormat::Rtu)
+        return frame.size() >= 4 ? std::optional(frame.left(frame.size() - 2)) : std::nullopt;
+    QByteArray line = frame;
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    if (!line.startsWith(':'))
+        return std::nullopt;
+    const auto bytes = bytesFromHex(QString::fromLatin1(line.mid(1)));
+    if (!bytes || bytes->size() < 3)
+        return std::nullopt;
+    return bytes->left(bytes->size() - 1); // without the LRC
 }

@@ -3,6 +3,8 @@
 // the command line's verbose output, the gateway scan). The link builds an event only when an
 // observer listens.
 
+#include "link/Hex.h" // FrameFormat
+
 #include <QByteArray>
 #include <cstdint>
 
@@ -15,9 +17,6 @@ enum class LineEventKind {
     Drained,  // bytes taken off the line as late, while the next request waited for quiet
 };
 
-// How a frame is laid out on the line: Modbus ASCII, RTU, or Modbus TCP's MBAP header.
-enum class FrameFormat { Rtu, Ascii, Mbap };
-
 enum class Rejection {
     None,
     CheckFailed,      // CRC or LRC wrong, or not hex
@@ -25,6 +24,8 @@ enum class Rejection {
     NotAccepted,      // a function code the tool does not take
     Exception,        // a good exception answer (function code with the high bit); exceptionCode
     Noise,            // bytes that start no frame
+    Misfit,           // a good answer that does not fit the request (another function, quantity,
+                      // or address written): an answer to a request replaced within its time-out
     OtherTransaction, // Modbus TCP: an answer with a transaction id the tool did not send
 };
 

@@ -37,9 +37,7 @@ QByteArray Link::framed(const QByteArray& request) {
 }
 
 void Link::collectMbap() {
-    const QByteArray input = port_.Input();
-    tap(LineEventKind::Received, input);
-    const MbapCollector::Collected got = mbapIn_.feed(input);
+    const MbapCollector::Collected got = mbapIn_.feed(takeInput());
     for (const MbapFrame& f : got.frames)
         mbapFrameArrived(f);
     if (!got.noise.isEmpty())
@@ -52,12 +50,15 @@ Rejection Link::mbapVerdict(const QByteArray& unitAndPdu) const {
         return Rejection::OtherAddress;
     // a read answer: unit, function, byte count, the bytes; a write's echo: unit, function,
     // address, value or quantity
-    if (isReadFunction(function))
-        return unitAndPdu.size() >= 3 && unitAndPdu.size() == 3 + uint8_t(unitAndPdu[2])
-                   ? Rejection::None
-                   : Rejection::CheckFailed;
-    if (isWriteFunction(function))
-        return unitAndPdu.size() == 6 ? Rejection::None : Rejection::CheckFailed;
+    if (isReadFunction(function) || isWriteFunction(function)) {
+        const bool whole =
+            isWriteFunction(function)
+                ? unitAndPdu.size() == 6
+                : unitAndPdu.size() >= 3 && unitAndPdu.size() == 3 + uint8_t(unitAndPdu[2]);
+        if (!whole)
+            return Rejection::CheckFailed;
+        return fitsRequest(unitAndPdu) ? Rejection::None : Rejection::Misfit;
+    }
     if ((function & 0x80) && unitAndPdu.size() == 3)
         return Rejection::Exception;
     return Rejection::NotAccepted;
@@ -80,7 +81,8 @@ void Link::mbapFrameArrived(const MbapFrame& f) {
     if (why == Rejection::Exception) {
         const uint8_t code = uint8_t(f.unitAndPdu[2]);
         tap(LineEventKind::Rejected, f.raw, why, code);
-        exceptionAnswered(uint8_t(f.unitAndPdu[0]), uint8_t(f.unitAndPdu[1]), code);
+        exceptionAnswered(uint8_t(f.unitAndPdu[0]), uint8_t(f.unitAndPdu[1]), code,
+                          int(f.raw.size()));
         return;
     }
     if (why != Rejection::None) {

@@ -21,6 +21,11 @@ bool rs485ValueOn(const QString& text) {
     return t == "on" || t == "1" || t == "yes" || t == "true";
 }
 
+bool rs485ValueOff(const QString& text) {
+    const QString t = text.trimmed().toLower();
+    return t == "off" || t == "0" || t == "no" || t == "false";
+}
+
 SettingReader userPortsReader() {
     QFile file(userSettingsPath());
     QByteArray bytes;
@@ -40,7 +45,8 @@ PortMapping resolvePort(int commPort, const SettingReader& system, const Setting
         const QString target = (*read)(kPortsKey, comValueName(commPort)).trimmed();
         if (target.isEmpty())
             continue;
-        PortMapping m{target, rs485ValueOn((*read)(kPortsKey, rs485ValueName(commPort))), source};
+        const QString rs485 = (*read)(kPortsKey, rs485ValueName(commPort));
+        PortMapping m{target, rs485ValueOn(rs485), source, rs485ValueOff(rs485)};
         bool ok = false;
         const int margin = (*read)(kPortsKey, marginValueName(commPort)).trimmed().toInt(&ok);
         if (ok && margin >= 0 && margin <= kMaxNetMarginMs)

@@ -2,11 +2,11 @@
 // What a COM entry of the port list stands for. The stored settings map "COMn" under the Ports
 // key to a device path, to "simulator" for the built-in simulated gateway, or to a network address
 // (tcp://, rfc2217://, modbus-tcp://, net/NetworkAddress.h); "COMn RS485"="on" asks for the
-// driver's RS485 mode on it, "COMn NetMargin"="150" the milliseconds a network port adds to the
-// answer time-out. The per-user file (userSettingsPath(), same syntax)
-// wins over the system file entry by entry, a mapping together with its option. Without an
-// entry COMn is /dev/ttyS<n-1>. The window, the port and any other client resolve through
-// resolvePort.
+// driver's RS485 mode on it, "off" switches it off (a driver keeps it across opens; without the
+// value the driver's mode stays as it is); "COMn NetMargin"="150" is the milliseconds a network
+// port adds to the answer time-out. The per-user file (userSettingsPath(), same syntax) wins over
+// the system file entry by entry, a mapping together with its option. Without an entry COMn is
+// /dev/ttyS<n-1>. The window, the port and any other client resolve through resolvePort.
 
 #include "core/StoredSettings.h"
 #include "net/NetworkAddress.h"
@@ -24,8 +24,8 @@ struct PortMapping {
     QString target; // a device path, "simulator" or a network address
     bool rs485 = false;
     Source source = Source::Default;
-    std::optional<int> netMarginMs =
-        std::nullopt; // stored for a network address; else the port's default
+    bool rs485Off = false;                         // "COMn RS485"="off"
+    std::optional<int> netMarginMs = std::nullopt; // a network address's; else the port's
 
     bool isSimulator() const { return target.compare(kSimulatorTarget, Qt::CaseInsensitive) == 0; }
     bool isNetwork() const { return isNetworkAddressText(target); }
@@ -40,6 +40,7 @@ QString rs485ValueName(int commPort);  // "COM3 RS485"
 QString marginValueName(int commPort); // "COM3 NetMargin"
 inline constexpr int kMaxNetMarginMs = 60000;
 bool rs485ValueOn(const QString& text);
+bool rs485ValueOff(const QString& text);
 
 // The per-user file, read once now; empty values when it is missing or unreadable.
 SettingReader userPortsReader();

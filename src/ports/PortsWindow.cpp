@@ -314,6 +314,8 @@ void PortsWindow::txt_path_Change() {
 
 void PortsWindow::bt_save_Click() {
     PortMapping m{txt_path->text().trimmed(), chk_rs485->isChecked(), PortMapping::Source::User};
+    // unticked for a device: switched off, since a driver keeps the mode across opens
+    m.rs485Off = !m.rs485 && !m.isSimulator() && !m.isNetwork();
     if (m.isNetwork())
         m.netMarginMs = spn_net_margin->value();
     afterSave(directory_.save(cmb_com->currentIndex() + 1, m, english_));

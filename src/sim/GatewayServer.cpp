@@ -13,9 +13,15 @@ void GatewayServer::setMbap(bool on) {
     mbapFramer_ = {};
 }
 
+void GatewayServer::advanceTo(int64_t nowMs) {
+    model_.advanceTo(nowMs);
+    for (GatewayModel* m : others_)
+        m->advanceTo(nowMs);
+}
+
 std::vector<ServedExchange> GatewayServer::receive(const QByteArray& bytes, int64_t nowMs,
                                                    bool frameEnds) {
-    model_.advanceTo(nowMs);
+    advanceTo(nowMs);
     std::vector<SlaveFrame> frames = mbap_                    ? mbapFramer_.feed(bytes)
                                      : mode_ == LineMode::Rtu ? rtu_.feed(bytes)
                                                               : ascii_.feed(bytes);
@@ -32,7 +38,7 @@ std::vector<ServedExchange> GatewayServer::lineSilent(int64_t nowMs) {
     std::vector<ServedExchange> out;
     if (mode_ != LineMode::Rtu || mbap_)
         return out;
-    model_.advanceTo(nowMs);
+    advanceTo(nowMs);
     for (const SlaveFrame& f : rtu_.silence())
         out.push_back(serve(f));
     return out;
@@ -49,7 +55,16 @@ ServedExchange GatewayServer::serve(const SlaveFrame& f) {
         x.deviceLost = true;
         return x;
     }
+    const bool identification = f.request.size() >= 6 && f.request.mid(1, 3) == "\x03\x01\x41";
+    if (faults_.noIdentification && identification)
+        return x;
+    // each gateway answers only its own address
+    GatewayModel* answering = &model_;
     std::optional<QByteArray> answer = model_.handle(f.request);
+    for (size_t i = 0; !answer && i < others_.size(); ++i) {
+        answering = others_[i];
+        answer = answering->handle(f.request);
+    }
     if (!answer)
         return x;
     ++answered_;
@@ -77,6 +92,6 @@ ServedExchange GatewayServer::serve(const SlaveFrame& f) {
     for (int i = 0; i < faults_.noiseBytes; ++i)
         noise.append(char(mode_ == LineMode::Rtu ? 0 : 'x')); // 0x00 / 'x': never a frame start
     x.answerFrame = noise + frame;
-    x.delayMs = (mbap_ ? 0 : model_.responseTimeMs()) + faults_.lateMs;
+    x.delayMs = (mbap_ ? 0 : answering->responseTimeMs()) + faults_.lateMs;
     return x;
 }

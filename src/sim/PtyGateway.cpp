@@ -3,6 +3,7 @@
 #include "sim/LineFit.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -36,10 +37,14 @@ QString PtyGateway::start() {
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     slavePath_ = QString::fromLocal8Bit(ttyname(slave_));
     if (!options_.link.isEmpty()) {
-        QFile::remove(options_.link);
+        if (!linkMayGo(options_.link))
+            return QString("%1 exists and is not a link to a pseudo-terminal; it stays as it is")
+                .arg(options_.link);
+        QFile::remove(options_.link); // a link an earlier run left behind
         if (symlink(slavePath_.toLocal8Bit().constData(),
                     options_.link.toLocal8Bit().constData()) != 0)
             return QString("cannot create the link %1: %2").arg(options_.link, strerror(errno));
+        linked_ = true;
     }
     notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &PtyGateway::readable);
@@ -54,8 +59,17 @@ void PtyGateway::closePty() {
     if (slave_ >= 0)
         ::close(slave_);
     master_ = slave_ = -1;
-    if (!options_.link.isEmpty())
+    // only the link made here, and only while it still points where it was made to
+    if (linked_ && QFileInfo(options_.link).symLinkTarget() == slavePath_)
         QFile::remove(options_.link);
+    linked_ = false;
+}
+
+bool PtyGateway::linkMayGo(const QString& path) {
+    const QFileInfo at(path);
+    if (!at.exists() && !at.isSymLink())
+        return true;
+    return at.isSymLink() && at.symLinkTarget().startsWith("/dev/pts/");
 }
 
 LineSettings PtyGateway::toolLine() const {

@@ -17,8 +17,10 @@ public:
     PtyGateway(const SimOptions& options, LogSink log);
     ~PtyGateway() override;
 
-    // Opens the pseudo-terminal and the link; an error text when that fails.
+    // Opens the pseudo-terminal and the link; an error text when that fails. A path that holds
+    // anything but a link to a pseudo-terminal (one an earlier run left) is not touched.
     QString start();
+    static bool linkMayGo(const QString& path);
     QString slavePath() const { return slavePath_; }
     // Called when the device is lost by a fault: the pty is closed.
     std::function<void()> onLost;
@@ -37,4 +39,5 @@ private:
     int slave_ = -1; // held open so that the master never reads end-of-file between clients
     QString slavePath_;
     QSocketNotifier* notifier_ = nullptr;
+    bool linked_ = false; // the link at options_.link is ours
 };

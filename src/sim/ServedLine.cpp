@@ -9,12 +9,16 @@ ServedLine::ServedLine(const SimOptions& options, LogSink log, Writer write)
     : options_(options)
     , log_(std::move(log))
     , write_(std::move(write))
-    , model_(makeGatewayModel(options))
+    , model_(makeGatewayModel(options, options.addresses.front()))
     , server_(*model_, options.faults, options.seed)
     , line_{options.baud, options.parity, options.mode == LineMode::Ascii ? 7 : 8,
             options.parity == 'N' ? 2 : 1}
     , toolLine_(line_) {
     server_.setMode(options.mode);
+    for (size_t i = 1; i < options.addresses.size(); ++i) {
+        others_.push_back(makeGatewayModel(options, options.addresses[i]));
+        server_.addGateway(*others_.back());
+    }
     silence_.setSingleShot(true);
     silence_.setTimerType(Qt::PreciseTimer);
     silence_.setInterval(std::max(2, int(3.5 * charUs() / 1000.0 + 0.999)));
@@ -23,6 +27,15 @@ ServedLine::ServedLine(const SimOptions& options, LogSink log, Writer write)
     writer_.setTimerType(Qt::PreciseTimer);
     writer_.setInterval(1);
     connect(&writer_, &QTimer::timeout, this, &ServedLine::writeDue);
+    if (options.faults.strayEveryMs > 0) {
+        connect(&stray_, &QTimer::timeout, this, [this] {
+            if (!answers_.empty())
+                return; // not while an answer is underway
+            answers_.schedule(QByteArray(1, '\xFF'), nowUs(), charUs());
+            writer_.start();
+        });
+        stray_.start(options.faults.strayEveryMs);
+    }
     elapsed_.start();
 }
 
@@ -37,6 +50,11 @@ void ServedLine::restart() {
     answers_.clear();
     writer_.stop();
     silence_.stop();
+}
+
+void ServedLine::stop() {
+    stray_.stop();
+    restart();
 }
 
 void ServedLine::receive(const QByteArray& bytes, const LineSettings& tool) {
@@ -59,6 +77,7 @@ void ServedLine::serveAll(const std::vector<ServedExchange>& xs) {
                       (x.requestCheckOk ? " check ok" : " check bad, not answered"));
         if (x.deviceLost) {
             log("--", "device lost (fault), closing the line");
+            stop();
             if (onLost)
                 onLost();
             return;

@@ -4,7 +4,8 @@
 // has set (a tool set otherwise than the gateway gets silence or garbled answers, sim/LineFit.h);
 // answers go out after the response time, paced at the line's character rate, so that they arrive
 // in pieces as on a real line. In Modbus TCP (MBAP) there is no serial line: answers go out at
-// once. Every request and answer is logged decoded.
+// once. Every request and answer is logged decoded. Several gateways may share the line, and the
+// fault plan's stray bytes come on it.
 
 #include "link/LineSettings.h"
 #include "sim/AnswerLine.h"
@@ -30,8 +31,9 @@ public:
     // Forgets what is collected and underway (a new client).
     void restart();
     const LineSettings& gatewayLine() const { return line_; }
-    // Called when a fault takes the device away.
+    // Called when a fault takes the device away; the line stops.
     std::function<void()> onLost;
+    void stop();
 
 private:
     void serveAll(const std::vector<ServedExchange>& xs);
@@ -44,10 +46,12 @@ private:
     LogSink log_;
     Writer write_;
     std::unique_ptr<GatewayModel> model_;
+    std::vector<std::unique_ptr<GatewayModel>> others_; // further addresses on the line
     GatewayServer server_;
     QElapsedTimer elapsed_;
     QTimer silence_;        // 3.5 characters without a byte end an RTU frame
     QTimer writer_;         // puts due answer bytes on the line
+    QTimer stray_;          // the stray bytes of the fault plan
     LineSettings line_;     // the gateway's own, also for the character time
     LineSettings toolLine_; // the tool's at the last read
     AnswerLine answers_;

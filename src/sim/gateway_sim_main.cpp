@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
               .arg(options.parity == 'N'   ? "none"
                    : options.parity == 'O' ? "odd"
                                            : "even")
-              .arg(options.address)
+              .arg(addressesText(options.addresses))
               .arg(where, options.link.isEmpty() ? "" : " (link " + options.link + ")"));
     const int rc = app.exec();
     print("stopped");

@@ -102,6 +102,8 @@ QString checkText(const TrafficRecord& r, bool english) {
         return say(english, "noise", "Störung");
     case Rejection::OtherTransaction:
         return say(english, "other transaction", "andere Transaktion");
+    case Rejection::Misfit:
+        return say(english, "does not fit the request", "passt nicht zur Anfrage");
     case Rejection::None:
         break;
     }

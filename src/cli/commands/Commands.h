@@ -18,3 +18,5 @@ std::unique_ptr<CliCommand> makeTransmitCommand();
 std::unique_ptr<CliCommand> makeBackupCommand();
 std::unique_ptr<CliCommand> makeRestoreCommand();
 std::unique_ptr<CliCommand> makeScanCommand();
+std::unique_ptr<CliCommand> makePublishCommand();
+std::unique_ptr<CliCommand> makeCommissionCommand();

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
+    const QString kAFile = QRX_SOURCE_DIR "/README.md";
     const QStringList line{"--port", "simulator", "--address", "1"};
     const QStringList cases[] = {
         {},
@@ -63,6 +64,27 @@ TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
         line + QStringList{"scan", "--addresses", "17-16"},
         line + QStringList{"scan", "--margin", "-1"},
         line + QStringList{"scan", "--format", "csv"},
+        line + QStringList{"publish"},
+        {"--port", "simulator", "publish", "--broker", "mqtt://h"}, // no address
+        line + QStringList{"publish", "--broker", "http://h"},
+        line + QStringList{"publish", "--broker", "mqtt://"},
+        line + QStringList{"publish", "--broker", "mqtt://user:secret@h"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--password", "secret"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--password-file", kAFile},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--username", "u", "--password-file",
+                           "/no"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--cafile", kAFile},
+        line + QStringList{"publish", "--broker", "mqtts://h", "--cert", kAFile},
+        line + QStringList{"publish", "--broker", "mqtts://h", "--cafile", "/no/such/ca.crt"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--scale", "4=0..100"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--name", "a/b"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--prefix", "qrx/#"},
+        line + QStringList{"commission", QRX_SOURCE_DIR "/docs/example-site.csv"},  // names them
+        {"commission", QRX_SOURCE_DIR "/src/tests/fuzz/corpus/sitefile/comma.csv"}, // names none
+        line + QStringList{"commission", "/no/such/site.csv"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--site", "/no/such/site.csv"},
+        {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--listen", "10d"},
+        {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--language", "fr"},
     };
     for (const QStringList& args : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());

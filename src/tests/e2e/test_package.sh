@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # cpack -G DEB builds the Debian package of the build: its control data names the package, the
 # maintainer and the Qt 6 runtime it depends on; it holds the programs, the help documents, the
-# settings file (a conffile), the desktop entry and the icon; and unpacked, its program finds its
-# help document through its own settings.
+# settings file (a conffile), the desktop entry, the icon and the publisher's service; and
+# unpacked, its program finds its help document through its own settings.
 set -euo pipefail
 build=${QRX_BUILD_DIR:?QRX_BUILD_DIR is the build folder}
 for tool in cpack dpkg-deb; do
@@ -23,7 +23,7 @@ grep -q '^ Package: qrx-qtx-rs485-modbus$' <<<"$info" || fail "package name: $in
 grep -q '^ Maintainer: .\+' <<<"$info" || fail "no maintainer"
 grep -q '^ Description: .\+' <<<"$info" || fail "no description"
 depends=$(sed -n 's/^ Depends: //p' <<<"$info")
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6charts6; do
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6charts6 libmosquitto1 adduser; do
     grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 
@@ -46,6 +46,15 @@ settings=$(env -u QRX_SETTINGS_FILE "$out/root$prefix/bin/qrx-config" --print-se
 [ -s "$out/root$settings" ] || fail "the package lacks the settings file $settings"
 dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles | grep -qxF "$settings" ||
     fail "the settings file is not a conffile"
+# the publisher's service: options from beside the settings, a user in dialout (postinst makes it)
+unit=$(cat "$out/root$prefix/lib/systemd/system/qrx-publish@.service") || fail "no qrx-publish@"
+for line in "EnvironmentFile=$(dirname "$settings")/publish-%i.conf" \
+            "ExecStart=$prefix/bin/qrx-cli \$QRX_LINE publish \$QRX_PUBLISH" \
+            "User=qrx-publish" "SupplementaryGroups=dialout" "Restart=on-failure"; do
+    grep -qxF "$line" <<<"$unit" || fail "qrx-publish@.service lacks $line"
+done
+dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./postinst | grep -q "adduser --quiet qrx-publish dialout" ||
+    fail "postinst does not put the publisher's user into dialout"
 help=$(QRX_SETTINGS_FILE=$out/root$settings "$out/root$prefix/bin/qrx-config" --print-help-path)
 [ -s "$out/root$help" ] || fail "the packaged settings lead to $help, which the package lacks"
 identified=$("$out/root$prefix/bin/qrx-cli" --port simulator --address 1 identify) ||

@@ -55,10 +55,10 @@ TEST(PortMap, TheUsersEntryWinsTogetherWithItsRs485Option) {
          {"/dev/ttyUSB0", false, S::System}},
         {"",
          "\"COM3\"=\"/dev/ttyUSB1\"\n\"COM3 RS485\"=\"off\"\n",
-         {"/dev/ttyUSB1", false, S::User}},
+         {"/dev/ttyUSB1", false, S::User, true}},
         {"",
          "\"COM3\"=\"tcp://10.0.0.5:4001\"\n\"COM3 NetMargin\"=\"250\"\n",
-         {"tcp://10.0.0.5:4001", false, S::User, 250}},
+         {"tcp://10.0.0.5:4001", false, S::User, false, 250}},
     };
     for (const Case& c : cases) {
         const PortMapping got = resolvePort(3, readerOf(c.system), readerOf(c.user));
@@ -106,10 +106,11 @@ TEST(UserPortsFile, ASaveChangesOneEntryAndKeepsEverythingElse) {
         // removed; CR LF stays CR LF, a quote in a path is escaped
         {key + "\r\n\"COM3\"=\"/dev/x\"\r\n\"COM4\"=\"/dev/y\"\r\n", std::nullopt,
          key + "\r\n\"COM4\"=\"/dev/y\"\r\n"},
-        {key + "\r\n", PortMapping{"/dev/a\"b"}, key + "\r\n\"COM3\"=\"/dev/a\\\"b\"\r\n"},
+        {key + "\r\n", PortMapping{"/dev/a\"b", false, {}, true},
+         key + "\r\n\"COM3\"=\"/dev/a\\\"b\"\r\n\"COM3 RS485\"=\"off\"\r\n"},
         // a network port with its margin, which replaces the old one
         {key + "\n\"COM3 NetMargin\"=\"50\"\n",
-         PortMapping{"tcp://box:4001", false, PortMapping::Source::User, 300},
+         PortMapping{"tcp://box:4001", false, PortMapping::Source::User, false, 300},
          key + "\n\"COM3\"=\"tcp://box:4001\"\n\"COM3 NetMargin\"=\"300\"\n"},
         // a file without the Ports key gets it at the end
         {"[HKEY_LOCAL_MACHINE\\Other]\n\"V\"=\"w\"", PortMapping{"/dev/ttyUSB0"},

@@ -42,7 +42,7 @@ struct CliRig {
     FaultPlan faultPlan;
     // The gateway's own line settings; without them it understands whatever the tool sets.
     std::optional<LineChoice> gatewayLine;
-    PortKind kind = PortKind::Device; // behind a network port
+    std::function<void(SimulatedGatewayPort&)> adapt; // the adapter in front of the gateway
     // Runs until the tool ends or until stop says so.
     template <class Stop> void runUntil(Stop stop) {
         for (int waited = 0; !tool.finished() && !stop() && waited < 600000; ++waited)
@@ -54,7 +54,8 @@ struct CliRig {
                          std::make_unique<SimulatedGatewayPort>(clock, std::move(model), faultPlan);
                      if (gatewayLine)
                          p->setGatewayLine(gatewayLine->settings());
-                     p->setKind(kind);
+                     if (adapt)
+                         adapt(*p);
                      port = p.get();
                      return p;
                  }};
