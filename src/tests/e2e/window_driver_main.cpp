@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     ProgramSettings settings;
     applyStartValues(settings);
     QtClock clock;
-    PortSelector MSComm1([]() -> std::unique_ptr<SerialPort> { return nullptr; }, read);
+    PortSelector MSComm1([]() -> std::unique_ptr<SerialPort> { return nullptr; }, read, &clock);
     RecordingMessageBoxes messages;
     RecordingDocumentOpener opener;
     MainWindow window(settings, clock, MSComm1, messages, read, opener);

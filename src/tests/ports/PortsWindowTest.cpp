@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -153,6 +154,12 @@ TEST_F(PortsWindowFixture, AMappingSavedShowsInThePortListAndTheDeviceList) {
     EXPECT_FALSE(userFile().contains("COM5"));
     EXPECT_EQ(portTooltip(5),
               "/dev/ttyS4 — " + QString(QFile::exists("/dev/ttyS4") ? "present" : "not present"));
+
+    in<QSpinBox>("spn_net_margin")->setValue(250); // a network port, its margin beside it
+    save("tcp://10.0.0.5:4001");
+    EXPECT_TRUE(userFile().contains("\"COM5\"=\"tcp://10.0.0.5:4001\"\n\"COM5 NetMargin\"=\"250\""))
+        << userFile().constData();
+    EXPECT_EQ(portTooltip(5), "tcp://10.0.0.5:4001 — serial server, line settings on the server");
 }
 
 TEST_F(PortsWindowFixture, BadInputIsToldAndNothingIsWritten) {
