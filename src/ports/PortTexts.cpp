@@ -85,80 +85,65 @@ QString networkText(const QString& target, bool english) {
     }
 }
 
-// What to do about a network port's failure, with its host and port.
+// What to do about a network port's failure: %1 host, %2 port, %3 the device ("the serial
+// server"), %4 the connect time-out in s, %5 the setting refused.
+struct NetworkAdvice {
+    NetFailure why;
+    const char* english;
+    const char* german;
+};
+constexpr NetworkAdvice kNetworkAdvice[] = {
+    {NetFailure::Refused, "Connection refused: is %3 on, and is %2 its TCP port?",
+     "Verbindung abgewiesen: ist %3 eingeschaltet, und ist %2 sein TCP-Port?"},
+    {NetFailure::NotReachable,
+     "%1 is not reachable: is it on and connected to the network, and is the address right?",
+     "%1 ist nicht erreichbar: ist das Gerät eingeschaltet und am Netzwerk, und stimmt die "
+     "Adresse?"},
+    {NetFailure::NameNotFound,
+     "The name %1 is not known: check its spelling, or give the IP address.",
+     "Der Name %1 ist nicht bekannt: prüfen Sie die Schreibweise, oder geben Sie die "
+     "IP-Adresse an."},
+    {NetFailure::TimedOut,
+     "No connection to %1 port %2 within %4 s: is %3 on, and is %2 its TCP port?",
+     "Keine Verbindung zu %1 Port %2 innerhalb von %4 s: ist %3 eingeschaltet, und ist %2 sein "
+     "TCP-Port?"},
+    {NetFailure::Closed,
+     "%1 closed the connection: it restarted, or another program took the port.",
+     "%1 hat die Verbindung beendet: es wurde neu gestartet, oder ein anderes Programm hat den "
+     "Port übernommen."},
+    {NetFailure::Lost,
+     "The connection to %1 broke off: check the network cable and whether the device restarted.",
+     "Die Verbindung zu %1 ist abgerissen: prüfen Sie das Netzwerkkabel und ob das Gerät neu "
+     "gestartet wurde."},
+    {NetFailure::NoComControl,
+     "The server does not offer COM port control (RFC 2217). For a serial server that keeps its "
+     "own line settings use tcp://%1:%2.",
+     "Der Server bietet keine COM-Port-Steuerung (RFC 2217). Für einen Seriell-Server mit "
+     "eigenen Leitungseinstellungen verwenden Sie tcp://%1:%2."},
+    {NetFailure::SettingRefused,
+     "The serial server refuses %5: its port cannot use it. Choose a setting it supports.",
+     "Der Seriell-Server lehnt %5 ab: sein Anschluss kann das nicht. Wählen Sie eine "
+     "Einstellung, die er kann."},
+};
+
 QString networkAdvice(const PortError& e, bool english) {
     const auto parsed = parseNetworkAddress(e.devicePath);
     const NetworkAddress a = std::holds_alternative<NetworkAddress>(parsed)
                                  ? std::get<NetworkAddress>(parsed)
                                  : NetworkAddress{};
-    const QString port = QString::number(a.port);
     const QString device = a.kind == PortKind::ModbusTcp
                                ? pick(english, "the Modbus TCP gateway", "das Modbus-TCP-Gateway")
                                : pick(english, "the serial server", "der Seriell-Server");
-    switch (e.net) {
-    case NetFailure::Refused:
-        return english ? QString("Connection refused: is %1 on, and is %2 its TCP port?")
-                             .arg(device, port)
-                       : QString("Verbindung abgewiesen: ist %1 eingeschaltet, und ist %2 sein "
-                                 "TCP-Port?")
-                             .arg(device, port);
-    case NetFailure::NotReachable:
-        return english ? QString("%1 is not reachable: is it on and connected to the network, and "
-                                 "is the address right?")
-                             .arg(a.host)
-                       : QString("%1 ist nicht erreichbar: ist das Gerät eingeschaltet und am "
-                                 "Netzwerk, und stimmt die Adresse?")
-                             .arg(a.host);
-    case NetFailure::NameNotFound:
-        return english ? QString("The name %1 is not known: check its spelling, or give the IP "
-                                 "address.")
-                             .arg(a.host)
-                       : QString("Der Name %1 ist nicht bekannt: prüfen Sie die Schreibweise, oder "
-                                 "geben Sie die IP-Adresse an.")
-                             .arg(a.host);
-    case NetFailure::TimedOut:
-        return english ? QString("No connection to %1 port %2 within %3 s: is %4 on, and is %2 its "
-                                 "TCP port?")
-                             .arg(a.host, port)
-                             .arg(kConnectTimeoutMs / 1000)
-                             .arg(device)
-                       : QString("Keine Verbindung zu %1 Port %2 innerhalb von %3 s: ist %4 "
-                                 "eingeschaltet, und ist %2 sein TCP-Port?")
-                             .arg(a.host, port)
-                             .arg(kConnectTimeoutMs / 1000)
-                             .arg(device);
-    case NetFailure::Closed:
-        return english ? QString("%1 closed the connection: it restarted, or another program took "
-                                 "the port.")
-                             .arg(a.host)
-                       : QString("%1 hat die Verbindung beendet: es wurde neu gestartet, oder ein "
-                                 "anderes Programm hat den Port übernommen.")
-                             .arg(a.host);
-    case NetFailure::Lost:
-        return english
-                   ? QString("The connection to %1 broke off: check the network cable and "
-                             "whether the device restarted.")
-                         .arg(a.host)
-                   : QString("Die Verbindung zu %1 ist abgerissen: prüfen Sie das Netzwerkkabel "
-                             "und ob das Gerät neu gestartet wurde.")
-                         .arg(a.host);
-    case NetFailure::NoComControl:
-        return english ? QString("The server does not offer COM port control (RFC 2217). For a "
-                                 "serial server that keeps its own line settings use "
-                                 "tcp://%1:%2.")
-                             .arg(a.host, port)
-                       : QString("Der Server bietet keine COM-Port-Steuerung (RFC 2217). Für einen "
-                                 "Seriell-Server mit eigenen Leitungseinstellungen verwenden Sie "
-                                 "tcp://%1:%2.")
-                             .arg(a.host, port);
-    case NetFailure::SettingRefused:
-        return english ? "The serial server refuses " + settingText(e, true) +
-                             ": its port cannot use it. Choose a setting it supports."
-                       : "Der Seriell-Server lehnt " + settingText(e, false) +
-                             " ab: sein Anschluss kann das nicht. Wählen Sie eine Einstellung, "
-                             "die er kann.";
-    case NetFailure::None:
-        break;
+    // each placeholder where it stands: the texts use them in their own order
+    const QStringList values{a.host, QString::number(a.port), device,
+                             QString::number(kConnectTimeoutMs / 1000), settingText(e, english)};
+    for (const NetworkAdvice& n : kNetworkAdvice) {
+        if (n.why != e.net)
+            continue;
+        QString text = pick(english, n.english, n.german);
+        for (int i = int(values.size()); i >= 1; --i)
+            text.replace("%" + QString::number(i), values[i - 1]);
+        return text;
     }
     return {};
 }
