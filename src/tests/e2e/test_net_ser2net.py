@@ -1,8 +1,8 @@
 """qrx-cli through Debian's ser2net in front of a qrx-gateway-sim pseudo-terminal (RTU 19200 odd),
 from a ser2net.yaml with a raw tcp accepter and a telnet(rfc2217) accepter on free loopback ports:
-read --format json through tcp:// equals the simulator's table read on its own line; a scan through
-rfc2217:// finds the simulator at its settings, which only ser2net can have put on the
-pseudo-terminal; and a watch goes on after ser2net was stopped and started again."""
+read --format json through tcp:// and rfc2217:// equals the simulator's table read on its own
+line; a scan through rfc2217:// finds the simulator at its settings, which only ser2net can have
+put on the pseudo-terminal; and a watch goes on after ser2net was stopped and started again."""
 import json
 import os
 import queue
@@ -115,6 +115,11 @@ with GatewaySim("--mode", "rtu", "--baud", "19200", "--parity", "odd", "--sensor
         raw = json.loads(cli("--port", "tcp://127.0.0.1:%d" % RAW, "--mode", "rtu", "--address",
                              "1", "read", "--format", "json"))
         assert same_table(raw, own), "through tcp://: %s\non the line: %s" % (raw, own)
+        # the sender rows' IDs FF9A.... cross Telnet as doubled 0xFF bytes
+        rfc = json.loads(cli("--port", "rfc2217://127.0.0.1:%d" % TELNET, "--mode", "rtu", "--baud",
+                             "19200", "--parity", "odd", "--address", "1", "read", "--format",
+                             "json"))
+        assert same_table(rfc, own), "through rfc2217://: %s\non the line: %s" % (rfc, own)
         found = cli("--port", "rfc2217://127.0.0.1:%d" % TELNET, "scan", "--modes", "rtu",
                     "--bauds", "9600,19200", "--parities", "even,odd", "--addresses", "1-2")
         assert "found: address 1, RTU 19200 odd, QTX40" in found, found
