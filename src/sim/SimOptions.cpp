@@ -142,14 +142,16 @@ QString addressesText(const std::vector<uint8_t>& addresses) {
 }
 
 std::unique_ptr<GatewayModel> makeGatewayModel(const SimOptions& o, uint8_t address) {
-    const uint32_t index = address - o.addresses.front(); // the first keeps the seed and IDs
+    // the first gateway named keeps the seed and the IDs 0183xxxx, the next 0184xxxx, …
+    const auto at = std::find(o.addresses.begin(), o.addresses.end(), address);
+    const uint32_t index = uint32_t(at == o.addresses.end() ? 0 : at - o.addresses.begin());
     auto m = std::make_unique<GatewayModel>(address, o.variant, o.seed + index);
     m->setLearnDelayMs(o.learnDelayMs);
     m->setResponseTimeMs(uint16_t(o.responseTimeMs));
     static constexpr uint8_t kOrgs[] = {0x05, 0x06, 0x07};
     for (int row = 0; row < o.sensors; ++row)
         m->learnSensor(row, kOrgs[row % 3],
-                       0x01830000u + (uint32_t(address) - 1) * 0x10000u + uint32_t(row) * 0x111u);
+                       0x01830000u + index * 0x10000u + uint32_t(row) * 0x111u);
     if (o.variant == GatewayVariant::Transceiver)
         m->fillDemoSenderRows();
     return m;

@@ -33,7 +33,7 @@ struct SimOptions {
 std::variant<SimOptions, QString> parseSimOptions(const QStringList& args);
 QString simUsage();
 // The gateway at address as the options describe it: sensors of mixed kinds in rows 0..n-1 (IDs
-// 0183xxxx at address 1, 0184xxxx at 2, …) and, for the transceiver, three filled sender rows.
+// 0183xxxx at the first address named, 0184xxxx at the second, …) and, for the transceiver, three filled sender rows.
 std::unique_ptr<GatewayModel> makeGatewayModel(const SimOptions& o, uint8_t address);
 // "1", "1,2,3"
 QString addressesText(const std::vector<uint8_t>& addresses);

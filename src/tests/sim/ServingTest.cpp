@@ -291,7 +291,8 @@ TEST(SimOptions, TheModelHasTheAskedSensorsAndResponseTime) {
     o.addresses = {4, 5};
     auto m = makeGatewayModel(o, 4);
     EXPECT_EQ(m->address(), 4);
-    EXPECT_EQ(makeGatewayModel(o, 5)->reg(11), 0x0187); // its own sensors: IDs 0187xxxx
+    EXPECT_EQ(makeGatewayModel(o, 5)->reg(11), 0x0184); // the second named: IDs 0184xxxx
+    EXPECT_EQ(m->reg(11), 0x0183);                      // the first keeps 0183xxxx
     EXPECT_EQ(m->responseTimeMs(), 75);
     for (int row = 0; row < 3; ++row)
         EXPECT_NE(m->reg(10 * row), 0) << row;
