@@ -7,6 +7,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/commands/Commands.h"
+#include "platform/SecretFile.h"
 #include "publish/MosquittoClient.h"
 #include "publish/PublishOptions.h"
 #include "publish/Publisher.h"
@@ -170,7 +171,8 @@ private:
             if (broker_.username.isEmpty())
                 return QString("--password-file needs --username");
             QString error;
-            const auto password = readPasswordFile(p.value("password-file"), error);
+            const auto password =
+                readSecretFile(p.value("password-file"), "--password-file", "password", error);
             if (!password)
                 return error;
             broker_.password = *password;
