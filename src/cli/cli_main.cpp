@@ -32,6 +32,7 @@ public:
         std::fputs((line + '\n').toUtf8().constData(), stderr);
     }
     void flush() override { std::fflush(stdout); }
+    bool dataOnTerminal() const override { return isatty(STDOUT_FILENO) == 1; }
 };
 } // namespace
 

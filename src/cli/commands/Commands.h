@@ -19,3 +19,4 @@ std::unique_ptr<CliCommand> makeBackupCommand();
 std::unique_ptr<CliCommand> makeRestoreCommand();
 std::unique_ptr<CliCommand> makeScanCommand();
 std::unique_ptr<CliCommand> makePublishCommand();
+std::unique_ptr<CliCommand> makeServeCommand();

@@ -6,6 +6,7 @@
 #include "backup/ConfigFile.h"
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
+#include "cli/ReadingOptions.h"
 #include "cli/commands/Commands.h"
 #include "platform/SecretFile.h"
 #include "publish/MosquittoClient.h"
@@ -40,13 +41,9 @@ public:
              "<hostname>-<port>-<address>.",
              "name"},
             {"prefix", "First topic levels. Default qrx.", "prefix", "qrx"},
-            {"interval", "Milliseconds from the end of a pass to the next. Default 1000.", "ms",
-             "1000"},
-            {"full-every", "Every this many passes the whole table. Default 30.", "n", "30"},
-            {"scale",
-             "BYTE=LOWER..UPPER: data byte 0..3 scaled as the window scales it (raw 0 gives "
-             "LOWER, 255 UPPER); repeatable. The states then carry \"scaled\".",
-             "range"},
+        });
+        addReadingOptions(p, {}, "The states then carry \"scaled\".");
+        p.addOptions({
             {"discovery", "homeassistant (default) or off.", "kind", "homeassistant"},
             {"expire-after",
              "Home Assistant's expire_after in seconds; 0 leaves it out. Default 86400.", "s",
@@ -117,25 +114,12 @@ public:
 
 private:
     std::optional<QString> takeReading(const QCommandLineParser& p) {
-        QString error;
-        const auto interval = numberArgument("--interval", p.value("interval"), 0, 86400000, error);
-        const auto fullEvery =
-            interval ? numberArgument("--full-every", p.value("full-every"), 1, 100000, error)
-                     : std::nullopt;
-        if (!fullEvery)
-            return error;
-        settings_.intervalMs = int(*interval);
-        settings_.fullEvery = int(*fullEvery);
-        const QStringList scales = p.values("scale");
-        if (scales.isEmpty())
-            return std::nullopt;
-        settings_.scale.emplace();
-        for (const QString& s : scales) {
-            const auto range = parseScale(s, error);
-            if (!range)
-                return error;
-            (*settings_.scale)[range->first] = range->second;
-        }
+        ReadingOptions reading;
+        if (auto e = takeReadingOptions(p, reading))
+            return e;
+        settings_.intervalMs = reading.intervalMs;
+        settings_.fullEvery = reading.fullEvery;
+        settings_.scale = reading.scale;
         return std::nullopt;
     }
 
