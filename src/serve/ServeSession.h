@@ -15,7 +15,7 @@ class Clock;
 class LineSession;
 class Timer;
 
-inline constexpr int kMostChangeDelayMs = 50;
+inline constexpr int kMostChangeDelayMs = 20;
 
 struct ServeReading {
     int intervalMs = 50; // from the end of a pass to the next

@@ -79,6 +79,14 @@ TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
         line + QStringList{"publish", "--broker", "mqtt://h", "--scale", "4=0..100"},
         line + QStringList{"publish", "--broker", "mqtt://h", "--name", "a/b"},
         line + QStringList{"publish", "--broker", "mqtt://h", "--prefix", "qrx/#"},
+        line + QStringList{"serve", "--listen", "0.0.0.0"},
+        line + QStringList{"serve", "--listen", "[::1:8080"},
+        line + QStringList{"serve", "--listen", "10.0.0.300:8080"},
+        line + QStringList{"serve", "--listen", "127.0.0.1:65536"},
+        line + QStringList{"serve", "--token-file", kAFile}, // its first line is no token
+        line + QStringList{"serve", "--tls-cert", kAFile},
+        line + QStringList{"serve", "--tls-cert", kAFile, "--tls-key", kAFile},
+        line + QStringList{"serve", "--interval", "-5"},
     };
     for (const QStringList& args : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());
