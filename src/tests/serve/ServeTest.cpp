@@ -3,11 +3,8 @@
 // back, one write at a time with learn by button switching learn mode off, and a telegram as one
 // change message. The sockets themselves: e2e/test_serve_page.py.
 
-#include "link/LineSession.h"
-#include "platform/MessageBoxes.h"
-#include "platform/Timer.h"
 #include "serve/ServeSession.h"
-#include "sim/SimulatedGatewayPort.h"
+#include "support/ReadingLine.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,32 +16,17 @@ namespace {
 const QByteArray kToken = "0123456789abcdef0123456789abcdef";
 const QByteArray kHost = "127.0.0.1:8080";
 
-// A transceiver at RTU 115200 answering at once, sensors in rows 2 and 9.
-struct ServeRig {
+struct ServeRig : ReadingLine {
     explicit ServeRig(bool readOnly = false)
         : session(clock, line, client, ServeView{"simulator", 1, "RTU 115200 even"},
                   ServeAccess{kToken, {QString(kHost)}, readOnly}, ServeReading{}) {
-        line.configure({LineMode::Rtu, 115200, 'E'});
-        line.open();
+        model->fillDemoSenderRows();
         session.broadcast = [this](const QByteArray& m) {
             sent.push_back(QJsonDocument::fromJson(m).object());
         };
         session.start();
         runUntil([&] { return session.live().whole()["rows"][31].toObject().contains("id"); });
         clock.advance(100); // the sender slots, the end of the first whole pass
-    }
-    std::unique_ptr<SimulatedGatewayPort> makePort() {
-        auto m = std::make_unique<GatewayModel>(1, GatewayVariant::Transceiver, 3);
-        m->setResponseTimeMs(1);
-        m->learnSensor(2, 0x07, 0x01834C17);
-        m->learnSensor(9, 0x05, 0x0021C488);
-        m->fillDemoSenderRows();
-        model = m.get();
-        return std::make_unique<SimulatedGatewayPort>(clock, std::move(m));
-    }
-    template <class Done> void runUntil(Done done, int mostMs = 120000) {
-        for (int waited = 0; !done() && waited < mostMs; ++waited)
-            clock.advance(1);
     }
     ApiResponse call(const QByteArray& method, const QString& path, const QByteArray& body = {},
                      const QByteArray& token = kToken, const QByteArray& host = kHost) {
@@ -60,12 +42,6 @@ struct ServeRig {
         return uint32_t(model->reg(10 * row + 1)) << 16 | model->reg(10 * row + 2);
     }
 
-    ManualClock clock;
-    GatewayModel* model = nullptr;
-    std::unique_ptr<SimulatedGatewayPort> port = makePort();
-    RecordingMessageBoxes messages;
-    LineSession line{clock, *port, messages};
-    GatewayClient client{line.link(), 1, {200, 1}};
     ServeSession session;
     std::vector<QJsonObject> sent;
 };
