@@ -40,6 +40,11 @@ function applyLanguage() {
   if (page.view) showAll();
 }
 
+// The write that runs, in the page's language: "learn by button, row 7".
+function describe(op) {
+  return op ? t("op-" + op.kind, { row: op.row }) : "";
+}
+
 function notice(text, kind = "info") {
   const el = $("notice");
   el.textContent = text;
@@ -77,7 +82,7 @@ async function write(path, body, success, retryReplaced) {
   else if (data.outcome === "refused" && retryReplaced && /holds sensor/.test(data.message)) {
     if (confirm(retryReplaced)) write(path, { ...body, replace: true }, success);
   } else if (data.outcome === "busy") {
-    notice(t("busy", { what: page.view?.operation?.what || "" }), "error");
+    notice(t("busy", { what: describe(page.view?.operation) }), "error");
   } else notice(t("failed", { message: data.message || data.error || status }), "error");
 }
 
@@ -201,7 +206,7 @@ function showOperation(op) {
   if (!running) { page.deadline = null; return; }
   const learning = op.kind === "learn-button";
   $("operationText").textContent = learning ? t("pressButton", { row: op.row })
-    : t("running", { what: op.what });
+    : t("running", { what: describe(op) });
   $("cancelLearn").hidden = !learning || page.readOnly;
   page.deadline = learning ? performance.now() + (op.remainingMs || 0) : null;
   showCountdown();
