@@ -4,6 +4,8 @@
 #include "app/LanguageWindow.h"
 #include "app/ParameterFrame.h"
 #include "backup/BackupMenu.h"
+#include "commission/CommissionWindow.h"
+#include "gateway/SiteLabels.h"
 #include "history/HistoryWindow.h"
 #include "history/SensorHistory.h"
 #include "learn/LearnPanel.h"
@@ -63,9 +65,10 @@ MainWindow::MainWindow(ProgramSettings& settings, Clock& clock, SerialPort& MSCo
 }
 
 MainWindow::~MainWindow() {
-    delete historyWindow_; // before the history it shows
-    delete scanWindow_;    // ends a scan underway while the context it uses is still there
-    delete trafficWindow_; // before the recorder it shows
+    delete historyWindow_;    // before the history it shows
+    delete scanWindow_;       // ends a scan underway while the context it uses is still there
+    delete trafficWindow_;    // before the recorder it shows
+    delete commissionWindow_; // its run holds clients of the link
 }
 
 void MainWindow::makeTimers() {
@@ -188,6 +191,11 @@ void MainWindow::wirePanels() {
     backup_ = std::make_unique<BackupMenu>(
         ctx, [this] { return settings_.PortIsOpen && parameters_->connectedBox()->isChecked(); },
         menuExtras_, this);
+    actCommission_ = menuExtras_->addAction("Inbetriebnahme…");
+    actCommission_->setObjectName("act_commission");
+    connect(actCommission_, &QAction::triggered, this, [this] { commissionWindow().open(); });
+    siteLabels_ = new SiteLabels(this);
+    sensors_->setSiteLabels(*siteLabels_);
     language_ = std::make_unique<LanguageMenu>(*this, messages_, menuExtras_, this);
 }
 
@@ -256,6 +264,7 @@ void MainWindow::applyEnglishCaptions() {
     actFindGateway_->setText("Find gateway…");
     actTraffic_->setText("Traffic…");
     backup_->applyEnglish();
+    actCommission_->setText("Commissioning…");
     language_->applyEnglish();
     menuAbout_->setText("About");
     menuHelp_->setText("Help");
@@ -286,9 +295,17 @@ AboutWindow& MainWindow::aboutWindow() {
 }
 
 HistoryWindow& MainWindow::historyWindow() {
-    if (!historyWindow_)
+    if (!historyWindow_) {
         historyWindow_ = new HistoryWindow(*history_, clock_, *this, messages_, this);
+        historyWindow_->setSiteLabels(*siteLabels_);
+    }
     return *historyWindow_;
+}
+
+CommissionWindow& MainWindow::commissionWindow() {
+    if (!commissionWindow_)
+        commissionWindow_ = new CommissionWindow(*ctx_, *siteLabels_, this);
+    return *commissionWindow_;
 }
 
 ScanWindow& MainWindow::scanWindow() {

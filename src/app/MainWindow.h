@@ -13,6 +13,8 @@
 class AboutWindow;
 class DeviceEnumerator;
 class BackupMenu;
+class CommissionWindow;
+class SiteLabels;
 class DeviceFrame;
 class DocumentOpener;
 class HistoryWindow;
@@ -83,6 +85,9 @@ public:
     TrafficRecorder* trafficRecorder() { return traffic_.get(); }
     BackupMenu& backupMenu() { return *backup_; }       // save and restore of the configuration
     LanguageMenu& languageMenu() { return *language_; } // the language of this user's windows
+    CommissionWindow& commissionWindow();               // frmCommission, made on first use
+    // The labels of the site file the commissioning window loaded.
+    SiteLabels& siteLabels() { return *siteLabels_; }
     // The menu "Extras" (English "Tools"): the tool's own windows beyond the gateway's.
     QMenu* extrasMenu() const { return menuExtras_; }
     PortsWindow& portsWindow();
@@ -138,6 +143,9 @@ private:
     TrafficWindow* trafficWindow_ = nullptr;
     QAction* actTraffic_;
     int shownTab_ = 0;
+    SiteLabels* siteLabels_; // a child made after the panels, which go first
+    CommissionWindow* commissionWindow_ = nullptr;
+    QAction* actCommission_;
     std::unique_ptr<LanguageMenu> language_;
     std::unique_ptr<BackupMenu> backup_; // last: its windows go before the link
 };

@@ -1,6 +1,7 @@
 #include "app/ParameterFrame.h"
 
 #include "core/ToolContext.h"
+#include "link/Link.h"
 #include "link/SerialPort.h"
 #include "platform/InputFilters.h"
 #include "platform/MessageBoxes.h"
@@ -234,6 +235,8 @@ void ParameterFrame::applyToPort() {
                        s.StopBitsText);
     if (port_->PortOpen() != s.PortIsOpen)
         port_->setPortOpen(s.PortIsOpen);
+    // an answer of a request written before (by another program, say) is nobody's now
+    ctx_->link.resetLine();
     if (port_->PortOpen()) {
         hooks_.startIdentification();
         s.RegisterCounter = 0;

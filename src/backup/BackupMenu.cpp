@@ -93,7 +93,29 @@ void BackupMenu::act_backup_Click() {
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QString(".") + kConfigFileSuffix;
+    if (!mayOverwrite(path, english))
+        return;
     saveWindow().start(path, *address);
+}
+
+bool BackupMenu::mayOverwrite(const QString& path, bool english) {
+    if (!QFileInfo::exists(path))
+        return true;
+    // an earlier configuration keeps its labels and unknown fields; anything else is lost whole
+    const ConfigLoad earlier = readConfigFile(path);
+    if (!earlier.refusal)
+        return true;
+    const QString text =
+        say(english,
+            "„%1“ ist keine Gateway-Konfiguration, die dieses Programm lesen kann. Speichern "
+            "ersetzt die ganze Datei: Alles, was sie enthält, geht verloren, auch die "
+            "Bezeichnungen ihrer Zeilen und die Felder, die diese Version nicht kennt. "
+            "Überschreiben?",
+            "\"%1\" is not a gateway configuration this program can read. Saving replaces the "
+            "whole file: everything it holds is lost, the labels of its rows and the fields this "
+            "version does not know included. Overwrite it?")
+            .arg(path);
+    return dialogs_->confirmOverwrite(owner_, text, earlier.refusal->text(english));
 }
 
 void BackupMenu::act_restore_Click() {

@@ -2,7 +2,8 @@
 // The menu entries of backup and restore in "Extras" ("Tools"): act_backup saves the gateway's
 // configuration to a file, act_restore restores one. Both need the window connected to the
 // gateway; they ask for the file (through FileDialogs, which tests replace), refuse a file that
-// is not a configuration with its reason, and hand over to the save or restore window.
+// is not a configuration with its reason (a save overwrites one only after a box that names
+// what will be lost), and hand over to the save or restore window.
 
 #include "platform/FileDialogs.h"
 
@@ -34,6 +35,8 @@ private:
     // The window's Modbus address when the window is connected; else says why not.
     std::optional<uint8_t> gatewayAddress(bool english);
     QString suggestedName() const;
+    // A file at path that is not a configuration is overwritten only after the user agrees.
+    bool mayOverwrite(const QString& path, bool english);
 
     ToolContext& ctx_;
     std::function<bool()> connected_;

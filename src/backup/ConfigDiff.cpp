@@ -2,6 +2,8 @@
 
 #include "link/Hex.h"
 
+#include <algorithm>
+
 namespace {
 QString orgText(uint8_t org) {
     return LongToHexStr(org, 1);
@@ -9,11 +11,6 @@ QString orgText(uint8_t org) {
 QString idText(uint32_t id) {
     return LongToHexStr(int32_t(id), 4);
 }
-// as the sender row shows them, left to right: "Data-Byte 3" .. "Data-Byte 0"
-QString dataText(const std::array<uint8_t, 4>& data) {
-    return QString("%1 %2 %3 %4").arg(data[3]).arg(data[2]).arg(data[1]).arg(data[0]);
-}
-
 void compare(RowDifference& d, ConfigField field, const QString& gateway, const QString& file) {
     if (gateway != file)
         d.changes.push_back(FieldChange{field, gateway, file});
@@ -34,7 +31,12 @@ void compareSensor(ConfigDifferences& out, int row, const SensorEntry& f, const 
 void compareSender(ConfigDifferences& out, int row, const SenderEntry& f, const SenderSlot& g) {
     RowDifference d{ConfigPart::Sender, row, {}, {}};
     compare(d, ConfigField::Org, orgText(g.org), orgText(f.org));
-    compare(d, ConfigField::DataBytes, dataText(g.data), dataText(f.data));
+    // each byte by the sender row's name for it: the row shows "Data-Byte 3" first, the file
+    // and qrx-cli read list "Data-Byte 0" first
+    for (int i = 0; i < 4; ++i)
+        if (g.data[i] != f.data[i])
+            d.changes.push_back({ConfigField::DataBytes, QString::number(g.data[i]),
+                                 QString::number(f.data[i]), i});
     compare(d, ConfigField::Status, QString::number(g.status), QString::number(f.status));
     if (d.changes.empty())
         return;
@@ -66,13 +68,21 @@ ConfigDifferences compareConfig(const GatewayConfig& file, const GatewayImage& g
     else
         for (size_t row = 0; row < file.senders.size() && row < gateway.senders.size(); ++row)
             compareSender(out, int(row), file.senders[row], gateway.senders[row]);
-    if (file.responseTimeMs != gateway.responseTimeMs) {
+    const uint16_t written = std::max(file.responseTimeMs, kLeastResponseTimeMs);
+    if (written != gateway.responseTimeMs) {
         RowDifference d{ConfigPart::ResponseTime, 0, {}, {}};
         compare(d, ConfigField::ResponseTime, QString::number(gateway.responseTimeMs),
-                QString::number(file.responseTimeMs));
+                QString::number(written));
+        if (written != file.responseTimeMs)
+            d.raisedFromMs = file.responseTimeMs;
         out.rows.push_back(d);
     }
     return out;
+}
+
+int ConfigDifferences::writableRows() const {
+    return int(
+        std::count_if(rows.begin(), rows.end(), [](const RowDifference& d) { return d.writable; }));
 }
 
 QString rowName(ConfigPart part, int row, bool english) {
@@ -104,7 +114,7 @@ QString changesText(const RowDifference& d, bool english) {
             to = to == "1" ? say(english, "ja", "yes") : say(english, "nein", "no");
             break;
         case ConfigField::DataBytes:
-            name = say(english, "Datenbytes", "data bytes");
+            name = QString("Data-Byte %1:").arg(c.dataByte);
             break;
         case ConfigField::Status:
             name = say(english, "Status", "status");
@@ -112,6 +122,14 @@ QString changesText(const RowDifference& d, bool english) {
         case ConfigField::ResponseTime:
             from += " ms";
             to += " ms";
+            if (d.raisedFromMs)
+                to += QString(say(english,
+                                  " (die %1 ms der Datei angehoben: Das Gateway nimmt nicht "
+                                  "weniger als %2 ms)",
+                                  " (raised from the file's %1 ms: the gateway takes no less "
+                                  "than %2 ms)"))
+                          .arg(*d.raisedFromMs)
+                          .arg(kLeastResponseTimeMs);
             break;
         }
         parts << (name.isEmpty() ? "" : name + " ") + from + " → " + to;

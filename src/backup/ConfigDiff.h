@@ -7,6 +7,7 @@
 #include "backup/ConfigFile.h"
 
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 enum class ConfigPart { Sensor, Sender, ResponseTime };
@@ -14,8 +15,9 @@ enum class ConfigField { Org, Id, Inversion, DataBytes, Status, ResponseTime };
 
 struct FieldChange {
     ConfigField field;
-    QString onGateway; // as the window shows it: "05", "0021C488", "80 0 0 0", "20"; flags "1"/"0"
+    QString onGateway; // as the window shows it: "05", "0021C488", "80", "20"; flags "1"/"0"
     QString inFile;
+    int dataByte = 0; // DataBytes: which one, as the sender row names it ("Data-Byte 0")
 };
 
 struct RowDifference {
@@ -25,6 +27,8 @@ struct RowDifference {
     std::vector<FieldChange> changes;
     // A sender row of ORG 00 in the file cannot be written (the gateway takes 05, 06, 07 only)
     bool writable = true;
+    // The file's response time below the gateway's least: the least is written instead.
+    std::optional<uint16_t> raisedFromMs = std::nullopt;
     bool ticked = true;                // the user's choice: restore this row
     bool has(ConfigField field) const; // this field differs
 };
@@ -38,6 +42,8 @@ struct ConfigDifferences {
     std::vector<RowDifference> rows; // sensor rows, sender rows, the response time
     std::vector<DiffNote> notes;
     bool none() const { return rows.empty(); }
+    // The rows a restore can write; the others are listed with their reason only.
+    int writableRows() const;
 };
 
 ConfigDifferences compareConfig(const GatewayConfig& file, const GatewayImage& gateway);

@@ -1,13 +1,10 @@
 #include "backup/ConfigRefusal.h"
 
+#include "core/Localisation.h"
+
 namespace {
 // %1 field, %2 value, %3 limit or line
-struct Wording {
-    RefusalKind kind;
-    const char* german;
-    const char* english;
-};
-constexpr Wording kWordings[] = {
+constexpr MessageWording<RefusalKind> kWordings[] = {
     {RefusalKind::Unreadable, "Die Datei %1 lässt sich nicht lesen: %2",
      "Cannot read the file %1: %2"},
     {RefusalKind::TooLarge, "Die Datei ist größer als 1 MB und keine Gateway-Konfiguration.",
@@ -42,30 +39,9 @@ constexpr Wording kWordings[] = {
     {RefusalKind::BadTime, "„%1“: „%2“ ist keine Zeitangabe wie 2026-12-01T08:30:00Z.",
      "\"%1\": \"%2\" is not a time like 2026-12-01T08:30:00Z."},
 };
-// One pass over the pattern: what is put in (a path, a value from the file) is never read again.
-QString fillIn(const QString& pattern, const QString (&parts)[3]) {
-    QString out;
-    for (qsizetype i = 0; i < pattern.size(); ++i) {
-        const QChar c = pattern[i];
-        const int n = i + 1 < pattern.size() ? pattern[i + 1].digitValue() : -1;
-        if (c == '%' && n >= 1 && n <= 3) {
-            out += parts[n - 1];
-            ++i;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 } // namespace
 
 QString ConfigRefusal::text(bool english) const {
-    for (const Wording& w : kWordings) {
-        if (w.kind != kind)
-            continue;
-        const int third = kind == RefusalKind::NotJson ? line : limit;
-        return fillIn(QString::fromUtf8(english ? w.english : w.german),
-                      {field, value, QString::number(third)});
-    }
-    return field;
+    const int third = kind == RefusalKind::NotJson ? line : limit;
+    return wordingOf(kWordings, kind, english, {field, value, QString::number(third)});
 }

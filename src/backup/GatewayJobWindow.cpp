@@ -12,9 +12,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-GatewayJobWindow::GatewayJobWindow(ToolContext& ctx, const QString& name, QWidget* owner)
+GatewayJobWindow::GatewayJobWindow(ToolContext& ctx, const QString& name, QWidget* owner,
+                                   int windowNumber)
     : QWidget(owner, Qt::Window)
-    , ctx_(ctx) {
+    , ctx_(ctx)
+    , windowNumber_(windowNumber) {
     setObjectName(name);
     // the main window waits while the job holds its line
     setWindowModality(Qt::WindowModal);
@@ -42,37 +44,53 @@ GatewayJobWindow::GatewayJobWindow(ToolContext& ctx, const QString& name, QWidge
 
 GatewayJobWindow::~GatewayJobWindow() = default;
 
+bool GatewayJobWindow::jobRunning() const {
+    return client_ && client_->busy();
+}
+
 void GatewayJobWindow::abandon() {
     going_ = true;
-    if (client_ && client_->busy())
-        client_->cancel();
+    if (jobRunning())
+        cancelJob();
     giveLineBack();
 }
 
-void GatewayJobWindow::addButtonRow(std::initializer_list<QPushButton*> own) {
+void GatewayJobWindow::addButtonRow(std::initializer_list<QWidget*> own) {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    for (QPushButton* b : own)
+    for (QWidget* b : own)
         buttons->addWidget(b);
     buttons->addWidget(bt_cancel);
     buttons->addWidget(bt_close);
     column_->addLayout(buttons);
 }
 
-bool GatewayJobWindow::begin(const QString& file, uint8_t address) {
-    english_ = ctx_.main.LocaliseWindow(Windows::Backup);
+void GatewayJobWindow::load() {
+    english_ = ctx_.main.LocaliseWindow(windowNumber_);
     bt_cancel->setText(say("Abbrechen", "Cancel"));
     bt_close->setText(say("Schließen", "Close"));
-    lbl_file->setText(say("Datei: ", "File: ") + file);
     bar_progress->setValue(0);
     applyTexts();
     show();
     raise();
+}
+
+bool GatewayJobWindow::claimLine() {
+    if (holdsLine_)
+        return true;
     if (!ctx_.link.claimLine()) {
         setState(say("Ein anderer Vorgang benutzt die Leitung.", "Another job is using the line."));
         return false;
     }
     holdsLine_ = true;
+    return true;
+}
+
+bool GatewayJobWindow::begin(const QString& file, uint8_t address) {
+    load();
+    lbl_file->setText(say("Datei: ", "File: ") + file);
+    if (!claimLine())
+        return false;
     client_ = std::make_unique<GatewayClient>(ctx_.link, address,
                                               backupExchangeOptions(ctx_.settings.ResponseTime));
     setRunning(true);
@@ -103,7 +121,7 @@ void GatewayJobWindow::setState(const QString& text) {
 }
 
 void GatewayJobWindow::closeEvent(QCloseEvent* event) {
-    if (client_ && client_->busy())
+    if (jobRunning())
         cancelJob();
     giveLineBack();
     QWidget::closeEvent(event);

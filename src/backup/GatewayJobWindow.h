@@ -21,7 +21,9 @@ struct ToolContext;
 class GatewayJobWindow : public QWidget, protected WindowLanguage {
     Q_OBJECT
 public:
-    GatewayJobWindow(ToolContext& ctx, const QString& name, QWidget* owner);
+    // windowNumber: the window's number for the localisation (Windows::Backup, …).
+    GatewayJobWindow(ToolContext& ctx, const QString& name, QWidget* owner,
+                     int windowNumber = Windows::Backup);
     ~GatewayJobWindow() override;
 
     bool english() const { return english_; }
@@ -29,16 +31,21 @@ public:
     QLabel* stateLabel() const { return lbl_state; }
 
 protected:
-    // A row of buttons at the bottom: the window's own, then cancel and close.
-    void addButtonRow(std::initializer_list<QPushButton*> own);
+    // A row of buttons at the bottom: the window's own (and their fields), then cancel and close.
+    void addButtonRow(std::initializer_list<QWidget*> own);
     // Loads and shows the window for the file, claims the line and makes the client for the
     // address: the job may read the gateway. False, and said, when another client holds the line.
     bool begin(const QString& file, uint8_t address);
+    // Loads the window's texts in the stored language and shows it.
+    void load();
+    // Claims the main window's line for a job; false, and said, when another client holds it.
+    bool claimLine();
     virtual void applyTexts() = 0;
     // Shows progress(done, total) on the bar.
     std::function<void(int, int)> progress();
     // Stops the job underway at once; its done handler runs.
     virtual void cancelJob() = 0;
+    virtual bool jobRunning() const;
 
     void giveLineBack();
     GatewayClient& client() { return *client_; }
@@ -59,6 +66,7 @@ protected:
     bool going_ = false; // being destroyed: job handlers do nothing
 
 private:
+    int windowNumber_;
     bool holdsLine_ = false;
     std::unique_ptr<GatewayClient> client_;
 };

@@ -21,7 +21,7 @@ std::vector<RowWrite> planRestore(const GatewayConfig& file, const ConfigDiffere
             const SenderEntry& e = file.senders[d.row];
             w.sender = SenderSlot{e.org, 0, e.data, e.status};
         } else {
-            w.responseTimeMs = file.responseTimeMs;
+            w.responseTimeMs = std::max(file.responseTimeMs, kLeastResponseTimeMs);
         }
         plan.push_back(w);
     }
@@ -57,7 +57,7 @@ void RestoreJob::next(int index) {
         RowResult& r = results_[index];
         r.outcome = failure ? RowOutcome::Failed : RowOutcome::Verified;
         if (failure) {
-            r.reason = failure->text();
+            r.failure = *failure;
             // a gateway that refuses one row may take the next; a silent one takes none
             stopped_ = stopped_ || !failure->answered();
         }
@@ -89,8 +89,17 @@ void RestoreJob::writeRow(const RowWrite& w, OperationDone then) {
     }
     case ConfigPart::Sender:
         return client_.writeSenderRow(w.row, w.sender, then);
-    case ConfigPart::ResponseTime:
+    case ConfigPart::ResponseTime: {
+        // answers may come up to 3 x the response time late (as the command line's time-out
+        // allows): the time-out grows with the response time
+        const int longer = 3 * (int(w.responseTimeMs) - int(client_.image.responseTimeMs));
+        if (!timeOutFixed_ && longer > 0) {
+            ExchangeOptions o = client_.options();
+            o.timeoutMs += longer;
+            client_.setOptions(o);
+        }
         return client_.setResponseTime(w.responseTimeMs, then);
+    }
     }
 }
 
@@ -105,7 +114,7 @@ QString outcomeText(const RowResult& result, bool english) {
     case RowOutcome::Verified:
         return english ? "written and verified" : "geschrieben und geprüft";
     case RowOutcome::Failed:
-        return (english ? "failed: " : "fehlgeschlagen: ") + result.reason;
+        return (english ? "failed: " : "fehlgeschlagen: ") + result.reason(english);
     case RowOutcome::NotWritten:
         break;
     }

@@ -32,7 +32,8 @@ struct RowResult {
     ConfigPart part = ConfigPart::Sensor;
     int row = 0;
     RowOutcome outcome = RowOutcome::NotWritten;
-    QString reason; // of a failure: "write sensor row 5: no answer (3 attempts)"
+    StepFailure failure; // of a failure: "write sensor row 5: no answer (3 attempts)"
+    QString reason(bool english = true) const { return failure.text(english); }
 };
 
 class RestoreJob {
@@ -41,6 +42,9 @@ public:
     using Done = std::function<void(const std::vector<RowResult>& results)>;
 
     explicit RestoreJob(GatewayClient& client);
+    // The gateway may wait its new response time before it answers: the read-back after a
+    // response-time write waits that much longer, unless the user fixed the time-out.
+    void keepTimeOut(bool fixed) { timeOutFixed_ = fixed; }
     // Writes the plan; rowDone after each row (index into the plan), done once at the end.
     void start(std::vector<RowWrite> plan, RowDone rowDone, Done done);
     // Stops after the exchange underway; the rows not finished are reported not written.
@@ -60,6 +64,7 @@ private:
     Done done_;
     bool running_ = false;
     bool stopped_ = false;
+    bool timeOutFixed_ = false;
 };
 
 // "written and verified", "failed: …", "not written"

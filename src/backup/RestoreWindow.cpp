@@ -84,22 +84,28 @@ void RestoreWindow::gatewayRead(const std::optional<StepFailure>& failure) {
     if (failure) {
         giveLineBack();
         setState(say("Das Gateway ließ sich nicht lesen: ", "Could not read the gateway: ") +
-                 failure->text());
+                 failure->text(english()));
         return;
     }
     // the line stays claimed while the user decides: the differences stay true
     differences_ = compareConfig(file_, client().image);
     fillTable();
-    if (differences_.none())
+    const bool nothingToWrite = differences_.writableRows() == 0;
+    if (nothingToWrite)
         giveLineBack();
-    bt_restore->setEnabled(!differences_.none());
-    setState(differences_.none()
-                 ? say("Keine Unterschiede: Das Gateway hält, was die Datei hält.",
-                       "No differences: the gateway holds what the file holds.")
-                 : QString(english() ? "%1 rows differ. The ticked rows will be written."
-                                     : "%1 Zeilen unterscheiden sich. Die angehakten Zeilen werden "
-                                       "geschrieben.")
-                       .arg(differences_.rows.size()));
+    bt_restore->setEnabled(!nothingToWrite);
+    if (differences_.none())
+        setState(say("Keine Unterschiede: Das Gateway hält, was die Datei hält.",
+                     "No differences: the gateway holds what the file holds."));
+    else if (nothingToWrite)
+        setState(say("Nichts zu schreiben: Die Zeilen, die sich unterscheiden, lassen sich nicht "
+                     "schreiben.",
+                     "Nothing to write: the rows that differ cannot be written."));
+    else
+        setState(QString(english() ? "%1 rows differ. The ticked rows will be written."
+                                   : "%1 Zeilen unterscheiden sich. Die angehakten Zeilen werden "
+                                     "geschrieben.")
+                     .arg(differences_.rows.size()));
 }
 
 void RestoreWindow::fillTable() {
@@ -136,7 +142,7 @@ void RestoreWindow::takeTicks() {
 }
 
 void RestoreWindow::bt_restore_Click() {
-    if (!holdsLine() || running() || differences_.none())
+    if (!holdsLine() || running() || differences_.writableRows() == 0)
         return;
     takeTicks();
     bt_restore->setEnabled(false);

@@ -49,6 +49,6 @@ void SaveWindow::finished(const std::optional<StepFailure>& failure) {
     } else if (failure->outcome == ExchangeOutcome::Cancelled) {
         setState(say("Abgebrochen: Es wurde nichts gespeichert.", "Cancelled: nothing was saved."));
     } else {
-        setState(say("Nicht gespeichert: ", "Not saved: ") + failure->text());
+        setState(say("Nicht gespeichert: ", "Not saved: ") + failure->text(english()));
     }
 }

@@ -76,6 +76,8 @@ public:
     // Whether the command identifies the gateway itself (a publisher that starts while the
     // gateway is silent waits for it); else the tool does so before run, and a silence ends it.
     virtual bool identifiesItself() const { return false; }
+    // The line options against the command's values (after take); a message is bad usage.
+    virtual std::optional<QString> checkLine(const LineOptions&) const { return std::nullopt; }
     virtual void run(CommandContext& context) = 0;
     // Ctrl-C: by default the running request is dropped and the program ends with 130.
     virtual void interrupt(CommandContext& context);

@@ -92,7 +92,8 @@ QString toolHelp() {
            "\n\nLine options (before the command):\n" + optionLines(p) +
            "\nCommands (qrx-cli COMMAND --help describes one):\n" + commands + "\n" +
            wrapped("Exit status: 0 done; 1 the gateway did not answer, answered with an "
-                   "exception or read back something else (scan: no gateway found); 2 bad usage "
+                   "exception or read back something else (scan: no gateway found; commission: a "
+                   "deficiency); 2 bad usage "
                    "or a bad value (a row that holds another sensor, a sender command on a "
                    "receiver), and nothing was written; 3 restore without --yes: the gateway "
                    "differs from the file; 130 Ctrl-C.") +
@@ -191,6 +192,10 @@ bool CliTool::parseCommand(const QStringList& args) {
         refuse(*error);
         return false;
     }
+    if (const auto error = command_->checkLine(options_)) {
+        refuse(*error);
+        return false;
+    }
     return true;
 }
 
@@ -198,6 +203,10 @@ void CliTool::openAndRun() {
     messages_ = std::make_unique<StreamMessageBoxes>(io_);
     try {
         port_ = makePort_(options_.port);
+        port_->setOptionRefusedHandler([this](const PortError& e) {
+            io_.message(QString("qrx-cli: %1 on %2 (%3); the port works without it")
+                            .arg(optionRefusedText(true), e.devicePath, e.reason));
+        });
         line_ = std::make_unique<LineSession>(clock_, *port_, *messages_);
         line_->configure(options_.line);
         line_->open();
@@ -244,6 +253,8 @@ void CliTool::identified(const std::optional<StepFailure>& failure) {
         context_->finish(kExitFailed);
         return;
     }
+    if (client_->receiverByFallback()) // an older receiver: the window takes it so, too
+        io_.message("qrx-cli: no answer to the identification: taken as the receiver QRX40");
     if (!options_.timeoutMs) {
         ExchangeOptions o = client_->options();
         o.timeoutMs = defaultTimeoutMs(options_.line, client_->image.responseTimeMs);

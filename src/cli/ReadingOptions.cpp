@@ -1,6 +1,7 @@
 #include "cli/ReadingOptions.h"
 
 #include "cli/CliArguments.h"
+#include "cli/CliCommand.h"
 
 #include <QCommandLineParser>
 
@@ -42,4 +43,32 @@ std::optional<QString> takeReadingOptions(const QCommandLineParser& p, ReadingOp
         (*reading.scale)[size_t(range->first)] = range->second;
     }
     return std::nullopt;
+}
+
+void addSiteOption(QCommandLineParser& p, const QString& siteNote) {
+    p.addOption({"site", siteNote, "SITE.csv"});
+}
+
+std::optional<QString> takeSiteOption(const QCommandLineParser& p, const QString& command,
+                                      ReadingOptions& reading) {
+    if (!p.isSet("site"))
+        return std::nullopt;
+    const SiteLoad load = readSiteFile(p.value("site"));
+    if (!load.site)
+        return command + ": --site refused: " + clause(load.refusal->text(true));
+    reading.site = load.site;
+    return std::nullopt;
+}
+
+std::array<QString, kGatewaySensorSlots> ReadingOptions::labelsAt(uint8_t address) const {
+    std::array<QString, kGatewaySensorSlots> labels{};
+    if (!site)
+        return labels;
+    SiteFile placed = *site;
+    if (!placed.addressColumn) // a file without addresses is the gateway's at --address
+        placed.placeAt(address);
+    for (const auto& [at, label] : placed.labels())
+        if (at.first == address && at.second >= 0 && at.second < kGatewaySensorSlots)
+            labels[size_t(at.second)] = label;
+    return labels;
 }

@@ -7,10 +7,12 @@
 #include "platform/Timer.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -34,10 +36,32 @@ public:
     void flush() override { std::fflush(stdout); }
     bool dataOnTerminal() const override { return isatty(STDOUT_FILENO) == 1; }
 };
+
+// The handover report's PDF needs the fonts of a QGuiApplication: then one without a display.
+bool drawsPages(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--report") == 0 || std::strncmp(argv[i], "--report=", 9) == 0)
+            return true;
+    return false;
+}
+
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+    if (!drawsPages(argc, argv))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // the platform's own notes on a headless box ("XDG_RUNTIME_DIR not set") are no message of
+    // ours: the tool writes its messages itself
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fputs(qPrintable("qrx-cli: " + text + '\n'), stderr);
+    });
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const auto application = makeApplication(argc, argv);
+    QCoreApplication& app = *application;
     QtClock clock;
     ProcessStreams io;
     CliTool tool(clock, io, [&clock](const QString& name) { return makeCliPort(name, clock); });

@@ -39,3 +39,18 @@ QString helpDocumentPath(const ProgramSettings& s) {
     path.replace('\\', '/');
     return QDir::cleanPath(path);
 }
+
+QString fillIn(const QString& pattern, const QStringList& parts) {
+    QString out;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        const int n = i + 1 < pattern.size() ? pattern[i + 1].digitValue() : -1;
+        if (c == '%' && n >= 1 && n <= parts.size()) {
+            out += parts[n - 1];
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}

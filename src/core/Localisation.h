@@ -5,6 +5,7 @@
 #include "core/ProgramSettings.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // Reads a string value of a key under HKEY_LOCAL_MACHINE; empty when missing.
@@ -28,6 +29,7 @@ inline constexpr int Traffic = 7;
 inline constexpr int Scan = 8;
 inline constexpr int Backup = 9;
 inline constexpr int Language = 10;
+inline constexpr int Commission = 11;
 } // namespace Windows
 
 // The stored settings as the program reads them: "Language" from the per-user file when it holds
@@ -50,6 +52,26 @@ protected:
     }
     bool english_ = false;
 };
+
+// A message pattern with %1..%9 filled in one pass: what is put in (a path, a value from a file)
+// is never read again, so a "%2" in a user's text stays as it is.
+QString fillIn(const QString& pattern, const QStringList& parts);
+
+// A table of messages by kind, each in German and English (refusals of a file, say).
+template <class Kind> struct MessageWording {
+    Kind kind;
+    const char* german;
+    const char* english;
+};
+// The message of `kind` in the language with its parts filled in; empty when the table has none.
+template <class Kind, size_t N>
+QString wordingOf(const MessageWording<Kind> (&table)[N], Kind kind, bool english,
+                  const QStringList& parts) {
+    for (const MessageWording<Kind>& w : table)
+        if (w.kind == kind)
+            return fillIn(QString::fromUtf8(english ? w.english : w.german), parts);
+    return QString();
+}
 
 // The help document's path: InstallPath + HelpDocument, backslashes as path separators.
 QString helpDocumentPath(const ProgramSettings& settings);

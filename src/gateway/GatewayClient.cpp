@@ -34,6 +34,11 @@ bool echoes(const QByteArray& request, const QByteArray& answer, QString& why) {
 }
 } // namespace
 
+QString StepFailure::text(bool english) const {
+    const QString meanwhile = lineMeanwhileText(strayBytes, english);
+    return step + ": " + reason + (meanwhile.isEmpty() ? QString() : "; " + meanwhile);
+}
+
 GatewayClient::GatewayClient(Link& link, uint8_t address, ExchangeOptions options)
     : link_(link)
     , address_(address)
@@ -57,10 +62,12 @@ void GatewayClient::cancel() {
 }
 
 void GatewayClient::ask(const QString& step, const QByteArray& request, Take take,
-                        std::function<void()> then) {
-    link_.exchange(request, options_, [this, step, take, then](const ExchangeResult& r) {
+                        std::function<void()> then, std::function<void()> unanswered) {
+    link_.exchange(request, options_, [=, this](const ExchangeResult& r) {
+        if (r.outcome == ExchangeOutcome::TimedOut && unanswered)
+            return unanswered();
         if (!r.ok()) {
-            finish(StepFailure{step, describeOutcome(r), r.outcome});
+            finish(StepFailure{step, describeOutcome(r), r.outcome, r.strayBytes});
             return;
         }
         QString why;
@@ -74,12 +81,20 @@ void GatewayClient::ask(const QString& step, const QByteArray& request, Take tak
 
 void GatewayClient::identify(OperationDone done) {
     begin(std::move(done));
+    receiverByFallback_ = false;
+    auto readResponseTime = [this] {
+        ask("read response time", R::readResponseTime(address_),
+            takeRegister(image.responseTimeMs, "the response-time read"),
+            [this] { finish(std::nullopt); });
+    };
+    // a gateway that answers nothing at all fails at the response-time read
+    auto takeAsReceiver = [this, readResponseTime] {
+        receiverByFallback_ = true;
+        image.moduleType = 0;
+        readResponseTime();
+    };
     ask("identify", R::identify(address_), takeRegister(image.moduleType, "the identification"),
-        [this] {
-            ask("read response time", R::readResponseTime(address_),
-                takeRegister(image.responseTimeMs, "the response-time read"),
-                [this] { finish(std::nullopt); });
-        });
+        readResponseTime, receiverFallback_ ? std::function<void()>(takeAsReceiver) : nullptr);
 }
 
 void GatewayClient::readAll(std::function<void(int, int)> progress, OperationDone done) {

@@ -19,7 +19,11 @@ struct StepFailure {
     QString reason;
     // How the step's exchange ended: Answered when the answer itself was wrong.
     ExchangeOutcome outcome = ExchangeOutcome::Answered;
-    QString text() const { return step + ": " + reason; }
+    int strayBytes = 0; // what the line carried meanwhile besides answers
+    // "read sensor row 10: no answer (3 attempts); meanwhile 140 bytes from another device ...";
+    // the step and the reason are the tool's English words, the line's account follows the
+    // window's language.
+    QString text(bool english = true) const;
     // The gateway answered the step (if wrongly): the line still works.
     bool answered() const {
         return outcome == ExchangeOutcome::Answered || outcome == ExchangeOutcome::Exception;
@@ -38,8 +42,12 @@ public:
     // Stops the running operation at once; its done is told "cancelled".
     void cancel();
 
-    // Module type and response time into `image`.
+    // Module type and response time into `image`. A gateway that does not answer the
+    // identification (an older receiver) is taken as the receiver QRX40, as the window does,
+    // unless that is switched off; receiverByFallback() tells.
     void identify(OperationDone done);
+    void setReceiverFallback(bool on) { receiverFallback_ = on; }
+    bool receiverByFallback() const { return receiverByFallback_; }
     // Identification, response time, inversion flags, the 32 sensor slots and, on the
     // transceiver, the 8 sender slots: 35 or 43 requests. progress(done, total) after each.
     void readAll(std::function<void(int, int)> progress, OperationDone done);
@@ -68,7 +76,9 @@ private:
     void finish(const std::optional<StepFailure>& failure);
     // One request of the running operation: its answer goes to take, which may refuse it (the
     // operation fails with its reason), then to then.
-    void ask(const QString& step, const QByteArray& request, Take take, std::function<void()> then);
+    // A step without an answer fails, unless `unanswered` goes on instead.
+    void ask(const QString& step, const QByteArray& request, Take take, std::function<void()> then,
+             std::function<void()> unanswered = {});
     void readNext(int index, std::function<void(int, int)> progress);
     void readFlagsThen(std::function<void()> then);
     void readSlotThen(int row, std::function<void()> then);
@@ -78,4 +88,6 @@ private:
     uint8_t address_;
     ExchangeOptions options_;
     OperationDone done_;
+    bool receiverFallback_ = true;
+    bool receiverByFallback_ = false;
 };

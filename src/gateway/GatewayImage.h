@@ -21,6 +21,7 @@ inline constexpr uint16_t kModuleTypeRegister = 0x0141;
 inline constexpr int kInversionCoils = 32;
 inline constexpr int kTransmitCoils = 64;
 inline constexpr uint16_t kTransceiverModuleType = 0x0041;
+inline constexpr uint16_t kLeastResponseTimeMs = 5; // the gateway takes no less
 
 // Registers 10 x row .. 10 x row + 9: ORG (low byte), ID (two registers), data bytes 3, 2, 1, 0
 // (low bytes), the time value of the last telegram.

@@ -1,6 +1,7 @@
 #include "history/HistoryCsv.h"
 
 #include "history/SensorHistory.h"
+#include "platform/CsvText.h"
 #include "platform/UtcTime.h"
 #include "sensors/Scaling.h"
 
@@ -14,7 +15,8 @@ QByteArray scaledText(double value) {
     return std::isnan(value) ? QByteArray() : generalNumberText(value, QLocale::c()).toLatin1();
 }
 
-QByteArray csvLine(const SensorHistory& history, int row, const HistoryRecord& r) {
+QByteArray csvLine(const SensorHistory& history, int row, const HistoryRecord& r,
+                   const QByteArray& label) {
     char head[64];
     const int n = std::snprintf(head, sizeof head, ",%d,%08X,%02X,%u,%u,%u,%u", row,
                                 unsigned(r.sensorId), unsigned(r.org), unsigned(r.raw[0]),
@@ -23,12 +25,12 @@ QByteArray csvLine(const SensorHistory& history, int row, const HistoryRecord& r
     line.append(head, n);
     for (int k = 0; k < 4; ++k)
         line += ',' + scaledText(history.shownValue(r, k));
-    line += ',' + QByteArray::number(r.timeValue) + (r.telegram ? ",1\n" : ",0\n");
+    line += ',' + QByteArray::number(r.timeValue) + (r.telegram ? ",1," : ",0,") + label + '\n';
     return line;
 }
 } // namespace
 
-QByteArray historyCsv(const SensorHistory& history, const QList<int>& rows) {
+QByteArray historyCsv(const SensorHistory& history, const QList<int>& rows, const RowLabel& label) {
     struct At {
         int64_t ms;
         int row;
@@ -50,9 +52,13 @@ QByteArray historyCsv(const SensorHistory& history, const QList<int>& rows) {
         return a.ms != b.ms ? a.ms < b.ms : a.row < b.row;
     });
     QByteArray csv = "time_utc,row,sensor_id,org,byte0,byte1,byte2,byte3,"
-                     "scaled0,scaled1,scaled2,scaled3,time_value,telegram\n";
+                     "scaled0,scaled1,scaled2,scaled3,time_value,telegram,label\n";
     csv.reserve(csv.size() + qsizetype(order.size()) * 80);
+    QByteArray labels[kSensorRows];
+    for (int row : chosen)
+        if (label && row >= 0 && row < kSensorRows)
+            labels[row] = csvField(label(row));
     for (const At& at : order)
-        csv += csvLine(history, at.row, history.records(at.row)[at.index]);
+        csv += csvLine(history, at.row, history.records(at.row)[at.index], labels[at.row]);
     return csv;
 }

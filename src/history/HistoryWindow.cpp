@@ -2,6 +2,7 @@
 
 #include "core/Localisation.h"
 #include "core/ToolContext.h"
+#include "gateway/SiteLabels.h"
 #include "history/HistoryCsv.h"
 #include "history/SensorHistory.h"
 #include "history/TrendChartView.h"
@@ -29,7 +30,7 @@
 
 namespace {
 const QColor kSilent(0xFF, 0xD0, 0xD0);
-constexpr int kColumns = 6;
+constexpr int kColumns = 7;
 
 // "45 s", "12 min 05 s", "2 h 05 min", "3 d 04 h"
 QString durationText(int64_t ms) {
@@ -63,7 +64,10 @@ HistoryWindow::HistoryWindow(SensorHistory& history, Clock& clock, MainWindowAcc
     choosePath_ = [this](const QString& caption, const QString& suggested, const QString& filter) {
         return QFileDialog::getSaveFileName(this, caption, suggested, filter);
     };
-    refresh_->setTickHandler([this] { refreshList(); }); // "silent for" goes on counting
+    refresh_->setTickHandler([this] {
+        refreshList();              // "silent for" goes on counting
+        chart_trend->drawPending(); // a live chart redraws at most once a second
+    });
     history_.setRecordedHandler([this](int row) { recorded(row); });
 }
 
@@ -79,7 +83,6 @@ void HistoryWindow::buildLayout() {
     lst_rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lst_rows->verticalHeader()->hide();
     lst_rows->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    lst_rows->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     lst_rows->horizontalHeader()->setStretchLastSection(true);
     lst_rows->setMinimumHeight(150);
     connect(lst_rows, &QTableWidget::itemSelectionChanged, this, [this] { rebuildChart(); });
@@ -139,10 +142,11 @@ void HistoryWindow::buildLayout() {
 void HistoryWindow::applyTexts() {
     setWindowTitle(say("Verlauf", "History"));
     lst_rows->setHorizontalHeaderLabels(
-        english_
-            ? QStringList{"Row", "Sensor ID", "Org", "Telegrams", "Last telegram", "Silent for"}
-            : QStringList{"Zeile", "Sensor-ID", "Org", "Telegramme", "Letztes Telegramm",
-                          "Still seit"});
+        english_ ? QStringList{"Row", "Sensor ID", "Org", "Telegrams", "Last telegram",
+                               "Silent for", "Label"}
+                 : QStringList{"Zeile", "Sensor-ID", "Org", "Telegramme", "Letztes Telegramm",
+                               "Still seit", "Bezeichnung"});
+    lst_rows->resizeColumnsToContents();
     lbl_silent->setText(say("Still ab (min):", "Silent after (min):"));
     bt_reset_view->setText(say("Ansicht zurücksetzen", "Reset view"));
     bt_export_csv->setText(say("CSV exportieren…", "Export CSV…"));
@@ -181,6 +185,16 @@ void HistoryWindow::Form_Load() {
     rebuildChart();
 }
 
+void HistoryWindow::setSiteLabels(const SiteLabels& labels) {
+    labels_ = &labels;
+    connect(&labels, &SiteLabels::changed, this, [this] { refreshList(); });
+    refreshList();
+}
+
+QString HistoryWindow::labelOf(int row) const {
+    return labels_ ? labels_->label(main_.modbusAddressText(), row) : QString();
+}
+
 int64_t HistoryWindow::silentAfterMs() const {
     return int64_t(txt_silent_minutes->value()) * 60000;
 }
@@ -193,6 +207,7 @@ int HistoryWindow::lineOf(int row) const {
 }
 
 void HistoryWindow::refreshList() {
+    bool added = false;
     for (const RowSummary& s : history_.summaries(clock_.wallMs(), silentAfterMs())) {
         int line = lineOf(s.row);
         if (line < 0) { // in row order
@@ -204,9 +219,14 @@ void HistoryWindow::refreshList() {
             for (int c = 0; c < kColumns; ++c)
                 lst_rows->setItem(line, c, new QTableWidgetItem);
             lst_rows->item(line, 0)->setData(Qt::UserRole, s.row);
+            added = true;
         }
         fillListRow(line, s);
     }
+    // columns fit their contents when rows come (and with the language), not at every new
+    // text: fitting measures every cell of the list
+    if (added)
+        lst_rows->resizeColumnsToContents();
     updateExportButtons();
 }
 
@@ -217,7 +237,8 @@ void HistoryWindow::fillListRow(int line, const RowSummary& s) {
         QString("%1").arg(s.org, 2, 16, QChar('0')).toUpper(),
         QString::number(s.telegrams),
         s.lastTelegramMs ? localTimeText(*s.lastTelegramMs) : QString("–"),
-        s.learned ? durationText(s.silentForMs) : say("leer", "empty")};
+        s.learned ? durationText(s.silentForMs) : say("leer", "empty"),
+        labelOf(s.row)};
     for (int c = 0; c < kColumns; ++c) {
         QTableWidgetItem* item = lst_rows->item(line, c);
         item->setText(texts[c]);
@@ -320,7 +341,8 @@ void HistoryWindow::bt_export_png_Click() {
 }
 
 bool HistoryWindow::exportCsv(const QString& path) {
-    const auto failure = writeFileAtomically(path, historyCsv(history_, selectedRows()));
+    const auto failure = writeFileAtomically(
+        path, historyCsv(history_, selectedRows(), [this](int row) { return labelOf(row); }));
     if (failure)
         tellFailure(path, *failure);
     return !failure;

@@ -1,8 +1,9 @@
 #pragma once
 // The history window frmHistory (menu "Extras" -> "Verlauf…", modeless): the list of the rows the
 // history holds with their telegram activity, rows silent for longer than the threshold marked;
-// the trend of the selected rows' scaled data bytes; export of the selection as CSV and of the
-// chart as PNG. It only shows and forwards: the records are SensorHistory's.
+// the trend of the selected rows' scaled data bytes; the site file's label of each row; export of
+// the selection as CSV and of the chart as PNG. It only shows and forwards: the records are
+// SensorHistory's.
 
 #include "core/Localisation.h"
 
@@ -22,6 +23,7 @@ class QSpinBox;
 class QStackedWidget;
 class QTableWidget;
 class SensorHistory;
+class SiteLabels;
 class Timer;
 class TrendChartView;
 struct RowSummary;
@@ -41,6 +43,8 @@ public:
     // Runs at every showing: texts in the stored language, the list and the chart.
     void Form_Load();
     void setSavePathChooser(SavePathChooser chooser) { choosePath_ = std::move(chooser); }
+    // The site's labels, shown beside the rows of the window's gateway and in the CSV.
+    void setSiteLabels(const SiteLabels& labels);
 
     void bt_export_csv_Click();
     void bt_export_png_Click();
@@ -66,6 +70,7 @@ private:
     void updateExportButtons();
     void recorded(int row);
     int64_t silentAfterMs() const;
+    QString labelOf(int row) const;
     void tellFailure(const QString& path, const QString& reason);
     QString askPath(const QString& caption, const QString& name, const QString& filter);
 
@@ -73,6 +78,7 @@ private:
     Clock& clock_;
     MainWindowAccess& main_;
     MessageBoxes& messages_;
+    const SiteLabels* labels_ = nullptr;
     std::unique_ptr<Timer> refresh_;
     SavePathChooser choosePath_;
     struct Shown {

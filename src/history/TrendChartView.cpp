@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QValueAxis>
 #include <tuple>
+#include <utility>
 
 namespace {
 constexpr qreal kDayMs = 24.0 * 3600 * 1000;
@@ -41,6 +42,8 @@ void TrendChartView::setAxisTitles(const QString& time, const QString& value) {
 void TrendChartView::setLines(const std::vector<Line>& lines) {
     chart()->removeAllSeries();
     series_.clear();
+    pending_.assign(lines.size(), {});
+    anyPending_ = false;
     empty_ = true;
     for (const Line& l : lines) {
         auto* s = new QLineSeries;
@@ -62,11 +65,30 @@ void TrendChartView::setLines(const std::vector<Line>& lines) {
 void TrendChartView::appendPoint(int index, const QPointF& point, qsizetype keep) {
     if (index < 0 || index >= lineCount())
         return;
-    QLineSeries* s = series_[size_t(index)];
-    if (keep > 0 && s->count() >= keep)
-        s->removePoints(0, s->count() - keep + 1);
-    s->append(point);
-    widen(point);
+    Pending& p = pending_[size_t(index)];
+    p.points.append(point);
+    p.keep = keep;
+    anyPending_ = true;
+}
+
+void TrendChartView::drawPending() {
+    if (!anyPending_)
+        return;
+    for (size_t i = 0; i < series_.size(); ++i) {
+        Pending& p = pending_[i];
+        QLineSeries* s = series_[i];
+        if (p.keep > 0 && p.points.size() > p.keep)
+            p.points.remove(0, p.points.size() - p.keep);
+        const qsizetype over = s->count() + p.points.size() - p.keep;
+        if (p.keep > 0 && over > 0)
+            s->removePoints(0, over);
+        for (const QPointF& point : std::as_const(p.points)) {
+            s->append(point);
+            widen(point);
+        }
+        p.points.clear();
+    }
+    anyPending_ = false;
     if (following_)
         fit();
 }

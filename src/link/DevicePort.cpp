@@ -24,8 +24,10 @@ void DevicePort::setSettings(const QString& text) {
     if (!parsed)
         throw PortError{QSerialPort::UnsupportedOperationError, "Invalid property value", ""};
     settings_ = *parsed;
-    if (device_.isOpen())
+    if (device_.isOpen()) {
         applySettings();
+        device_.clear(QSerialPort::Input); // bytes of the old settings mean nothing now
+    }
 }
 
 void DevicePort::applySettings() {
@@ -84,7 +86,9 @@ void DevicePort::setPortOpen(bool open) {
     device_.clear(QSerialPort::Input);
     if (!rs485_)
         return;
-    if (const int refusal = enableRs485(int(device_.handle())))
+    const int refusal = setRs485Mode(int(device_.handle()), *rs485_);
+    // a driver without the mode has it off
+    if (refusal != 0 && *rs485_)
         reportOptionRefused(PortError{QSerialPort::UnsupportedOperationError,
                                       QString::fromLocal8Bit(std::strerror(refusal)), path_,
                                       LineSetting::Rs485});

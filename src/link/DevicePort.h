@@ -3,7 +3,9 @@
 // through the resolver given at construction. A line setting the device refuses fails the open
 // or the change (PortError names it), except on a pseudo-terminal. With RS485 mode asked for,
 // the open switches the driver's RS485 mode on; a driver without it is reported as a refused
-// option and the port stays open.
+// option and the port stays open. Asked off, the open switches it off; not asked, the driver
+// keeps what it has. Opening and a change of settings empty the input: what a request written
+// before (by another program, say) brought is nobody's.
 
 #include "link/LineSettings.h"
 #include "link/SerialPort.h"
@@ -11,6 +13,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <functional>
+#include <optional>
 
 class DevicePort : public SerialPort {
 public:
@@ -30,7 +33,8 @@ public:
     QByteArray Input() override;
     void Output(const QByteArray& bytes) override;
 
-    void setRs485(bool on) { rs485_ = on; }
+    // nullopt: the driver's mode stays as it is
+    void setRs485(std::optional<bool> on) { rs485_ = on; }
 
     // Tells a pseudo-terminal apart (fd of the open device, its path); tests replace it.
     using PseudoTerminalCheck = std::function<bool(int fd, const QString& path)>;
@@ -49,6 +53,6 @@ private:
     QString path_; // the device of the last open
     LineSettings settings_;
     InputMode mode_ = InputMode::Text;
-    bool rs485_ = false;
+    std::optional<bool> rs485_;
     bool lossPending_ = false;
 };

@@ -37,3 +37,7 @@ std::optional<QString> addressHex(const QString& decimalText);
 QByteArray asciiFrame(const QString& requestText);
 // Request bytes + CRC low byte + CRC high byte.
 QByteArray rtuFrame(const QByteArray& request);
+// The bytes of a frame as on the line without its framing and check: RTU drops the CRC, ASCII
+// reads the hex digits between ":" and the LRC. The check itself is not verified here. nullopt for
+// what is no frame (noise, a broken line).
+std::optional<QByteArray> pduOfFrame(const QByteArray& frame, bool ascii);

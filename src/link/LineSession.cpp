@@ -26,11 +26,14 @@ LineSession::LineSession(Clock& clock, SerialPort& port, MessageBoxes& messages)
     , Timer5_(clock.createTimer("Timer5", 1000)) {
     LinkFields& fields = *this;
     link_ = std::make_unique<Link>(settings_, clock, port_, *Timer4_, *Timer5_, fields, messages);
+    // a request held or underway ends at once, not after its time-out
+    port_.setDeviceLostHandler([this](const PortError&) { link_->resetLine(); });
     configure(line_);
 }
 
 LineSession::~LineSession() {
     close();
+    port_.setDeviceLostHandler({}); // the port may stay
 }
 
 void LineSession::configure(const LineChoice& line) {
@@ -54,6 +57,7 @@ void LineSession::open() {
         port_.setPortOpen(true);
     settings_.PortIsOpen = true;
     link_->claimLine();
+    link_->resetLine(); // what the port holds, or brings before the first request, is nobody's
     Timer4_->setEnabled(true);
 }
 

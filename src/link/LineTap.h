@@ -22,6 +22,8 @@ enum class Rejection {
     NotAccepted,  // a function code the tool does not take
     Exception,    // a good exception answer (function code with the high bit); exceptionCode
     Noise,        // bytes that start no frame
+    Misfit,       // a good answer that does not fit the request (another function, quantity,
+                  // or address written): an answer to a request replaced within its time-out
 };
 
 struct LineEvent {

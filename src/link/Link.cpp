@@ -73,6 +73,7 @@ void Link::move(Event event) {
     case Event::Held:
         Timer5_.setEnabled(false); // the time-out of a held request runs from its write
         state_ = S::Holding;
+        heldSinceMs_ = clock_.nowMs();
         break;
     case Event::Quiet:
         state_ = S::Idle;
@@ -90,6 +91,15 @@ void Link::move(Event event) {
         heldFrame_.clear();
         state_ = S::Idle;
         break;
+    case Event::Opened:
+        // an answer to a request written before may still come, through a pseudo-terminal
+        // even one written by another program: nobody takes it
+        heldFrame_.clear();
+        lastAddress_ = -1; // the first request goes out at once
+        lastRequest_.clear();
+        state_ = S::Draining;
+        quietSinceMs_ = clock_.nowMs();
+        break;
     }
 }
 
@@ -102,7 +112,25 @@ void Link::resetLine() {
     forgetCollected();
     exceptionWatch_.reset();
     strayRtu_.clear();
+    if (!port_.PortOpen())
+        return portGone();
+    move(Event::Opened);
+    if (port_.InBufferCount() > 0)
+        tap(LineEventKind::Drained, takeInput());
+}
+
+void Link::portGone() {
     move(Event::Reset);
+    if (exchange_)
+        finishExchange(resultOf(ExchangeOutcome::PortClosed));
+}
+
+QByteArray Link::takeInput() {
+    const QByteArray in = port_.Input();
+    tap(LineEventKind::Received, in); // every byte in is told once
+    if (exchange_)
+        exchange_->bytesIn += int(in.size());
+    return in;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -187,6 +215,7 @@ void Link::writeOrHold(const QByteArray& frame, uint8_t address) {
 void Link::write(const QByteArray& frame, uint8_t address) {
     port_.Output(frame);
     lastAddress_ = address;
+    lastRequest_ = pduOfFrame(frame, s_.ModeText == "ASCII").value_or(QByteArray());
     move(Event::Written);
     if (exchange_)
         exchange_->writtenAtMs = clock_.nowMs();
@@ -194,18 +223,19 @@ void Link::write(const QByteArray& frame, uint8_t address) {
 }
 
 void Link::drainUntilQuiet() {
-    if (!port_.PortOpen()) {
-        move(Event::Reset);
-        return;
-    }
+    if (!port_.PortOpen())
+        return portGone();
     if (port_.InBufferCount() > 0) {
-        const QByteArray late = port_.Input(); // whatever comes now answers an earlier request
+        // whatever comes now answers an earlier request, or nothing of ours
         quietSinceMs_ = clock_.nowMs();
-        tap(LineEventKind::Received, late); // as from the collectors: every byte in is told once
-        tap(LineEventKind::Drained, late);
-        return;
+        tap(LineEventKind::Drained, takeInput());
     }
-    if (clock_.nowMs() - quietSinceMs_ < quietBoundMs())
+    const int64_t now = clock_.nowMs();
+    // A second master, or a stray byte every 100 ms from a badly biased line, may never let the
+    // line fall quiet: a held request goes out two time-outs after it was held at the latest.
+    const bool heldLongEnough =
+        state_ == ExchangeState::Holding && now - heldSinceMs_ >= 2 * quietBoundMs();
+    if (now - quietSinceMs_ < quietBoundMs() && !heldLongEnough)
         return;
     forgetCollected();
     if (state_ == ExchangeState::Draining) {
@@ -226,7 +256,7 @@ void Link::Timer4_Timer() {
             return;
         }
     } catch (const PortError&) {
-        move(Event::Reset);
+        portGone();
         return;
     }
     if (port_.PortOpen() && port_.InBufferCount() > 0)

@@ -41,10 +41,12 @@ public:
 //   Awaiting  a request is on the line and its time-out runs; a new request replaces it at once
 //   TimedOut  its time-out ran out; its answer may still come and is taken while nothing else
 //             went out. A new request to the same address waits (Holding).
-//   Draining  what arrives belongs to a request of another client (the line changed hands):
-//             drained until the line is quiet, then Idle
-//   Holding   a request waits until the line has been quiet for one time-out; what arrives
-//             meanwhile is drained as late
+//   Draining  what arrives belongs to a request of another client, or came before the first
+//             request on a port just opened or set (the line changed hands): drained until the
+//             line is quiet or a request goes out, then Idle
+//   Holding   a request waits until the line has been quiet for one time-out, at most two
+//             time-outs (a second master may never let it fall quiet); what arrives meanwhile
+//             is drained as late
 enum class ExchangeState { Idle, Awaiting, TimedOut, Draining, Holding };
 
 class Link {
@@ -85,7 +87,9 @@ public:
     // ExpectedLength of the RTU collector; set to 0 whenever the port settings are applied.
     void setExpectedLength(int16_t length);
     int16_t expectedLength() const { return ExpectedLength; }
-    // The port was closed or its line settings changed: nothing written before is answered.
+    // The port was opened or closed or its line settings changed: nothing written before is
+    // answered, whatever the port holds is drained, and so is what comes before the next
+    // request. A closed port ends the exchange underway ("port not open").
     void resetLine();
 
     // The line tap: observers see every frame written, every answer, rejection, time-out and
@@ -109,13 +113,16 @@ public:
     void bytesArrived();
 
 private:
-    enum class Event { Written, Answered, TimeOut, Held, Quiet, HandedOver, Reset };
+    enum class Event { Written, Answered, TimeOut, Held, Quiet, HandedOver, Reset, Opened };
     struct PendingExchange {
         QByteArray request;
         ExchangeOptions options;
         ExchangeDone done;
         int attempts = 0;
         int64_t writtenAtMs = 0;
+        int bytesIn = 0;           // all that came in meanwhile
+        int answerBytes = 0;       // of it, the frames that answered (exceptions too)
+        uint8_t lastException = 0; // of an attempt before
     };
     struct ExceptionWatch {
         QByteArray frame; // address, function code, then code and CRC as they come
@@ -126,6 +133,10 @@ private:
     void write(const QByteArray& frame, uint8_t address);
     void drainUntilQuiet();
     int quietBoundMs() const;
+    // Takes what the port holds; the tap hears it, the exchange underway counts it.
+    QByteArray takeInput();
+    // The port went away: what was held or underway ends.
+    void portGone();
     std::optional<QByteArray> windowFrame();
 
     // collection (LinkCollectors.cpp)
@@ -135,6 +146,8 @@ private:
     void completeAsciiLine(bool onePiece);
     Rejection rtuFrameVerdict() const;
     Rejection asciiLineVerdict(const QString& body, uint8_t& exceptionCode) const;
+    // An answer (address to data, no check) fits the request last written.
+    bool fitsRequest(const QByteArray& answer) const;
     void watchRtuException(uint8_t byte);
     void reportStrayRtu();
     void answerTaken(const Answer& answer, const QByteArray& frame, bool ascii);
@@ -148,7 +161,7 @@ private:
     void attemptExchange();
     void exchangeAnswered(const Answer& answer);
     void exchangeTimedOut();
-    void exceptionAnswered(uint8_t address, uint8_t function, uint8_t code);
+    void exceptionAnswered(uint8_t address, uint8_t function, uint8_t code, int frameBytes);
     void finishExchange(ExchangeResult result);
 
     // tap: without an observer nothing is built
@@ -178,7 +191,9 @@ private:
     QByteArray heldFrame_;
     uint8_t heldAddress_ = 0;
     int lastAddress_ = -1;     // address of the last frame written
+    QByteArray lastRequest_;   // its bytes without framing and check: answers must fit them
     int64_t quietSinceMs_ = 0; // the time-out, or the last byte drained since
+    int64_t heldSinceMs_ = 0;  // when the frame now held was first held
 
     bool claimed_ = false;
     int windowTimeOutMs_ = 0; // Timer5's interval, restored when the line is released

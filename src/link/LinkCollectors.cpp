@@ -19,6 +19,9 @@ bool isReadFunction(uint8_t f) {
 bool isWriteFunction(uint8_t f) {
     return f == 5 || f == 10 || f == 15 || f == 16;
 }
+int word(const QByteArray& b, int at) {
+    return uint8_t(b[at]) << 8 | uint8_t(b[at + 1]);
+}
 bool crcMatches(const QByteArray& frame) {
     if (frame.size() < 4)
         return false;
@@ -74,8 +77,7 @@ int Link::expectedAddress() const {
 
 void Link::collectRtu() {
     const int n = port_.InBufferCount();
-    const QByteArray input = port_.Input();
-    tap(LineEventKind::Received, input);
+    const QByteArray input = takeInput();
     const int count = std::min<int>(n, static_cast<int>(input.size()));
     const bool watching = tapped() || exchange_;
     auto& buf = s_.ReceiveBuffer;
@@ -128,7 +130,7 @@ void Link::collectRtu() {
     reportStrayRtu();
     if (exceptionSeen_) {
         const QByteArray e = std::exchange(exceptionSeen_, std::nullopt).value();
-        exceptionAnswered(uint8_t(e[0]), uint8_t(e[1]), uint8_t(e[2]));
+        exceptionAnswered(uint8_t(e[0]), uint8_t(e[1]), uint8_t(e[2]), int(e.size()));
     }
 }
 
@@ -158,7 +160,28 @@ Rejection Link::rtuFrameVerdict() const {
     if (ExpectedLength < 4 || ExpectedLength > s_.ReceiveCount)
         return Rejection::CheckFailed;
     const QByteArray frame(reinterpret_cast<const char*>(s_.ReceiveBuffer.data()), ExpectedLength);
-    return crcMatches(frame) ? Rejection::None : Rejection::CheckFailed;
+    if (!crcMatches(frame))
+        return Rejection::CheckFailed;
+    return fitsRequest(frame.left(frame.size() - 2)) ? Rejection::None : Rejection::Misfit;
+}
+
+// A Modbus answer does not name its register: when a new request replaced one within its
+// time-out, the old one's answer may still come. Only an answer of the request's shape is taken.
+bool Link::fitsRequest(const QByteArray& answer) const {
+    const QByteArray& rq = lastRequest_;
+    if (rq.size() < 6)
+        return true; // nothing written that an answer could be compared with
+    if (answer.size() < 3 || answer[1] != rq[1])
+        return false;
+    const int quantity = word(rq, 4);
+    switch (uint8_t(rq[1])) {
+    case 0x01: // coils: one bit each, padded to whole bytes
+        return uint8_t(answer[2]) == (quantity + 7) / 8 && answer.size() == 3 + (quantity + 7) / 8;
+    case 0x03:
+        return uint8_t(answer[2]) == 2 * quantity && answer.size() == 3 + 2 * quantity;
+    default: // a write echoes the address and the value or quantity
+        return answer.size() == 6 && answer.mid(2, 4) == rq.mid(2, 4);
+    }
 }
 
 void Link::completeRtuFrame() {
@@ -178,8 +201,7 @@ void Link::completeRtuFrame() {
 // ASCII
 
 void Link::collectAscii() {
-    const QByteArray input = port_.Input();
-    tap(LineEventKind::Received, input);
+    const QByteArray input = takeInput();
     QString piece = QString::fromLatin1(input);
     if (!piece.startsWith(':')) {
         // A badly biased line puts a byte in front of the answer at the bus turnaround: a ":"
@@ -213,7 +235,7 @@ Rejection Link::asciiLineVerdict(const QString& body, uint8_t& exceptionCode) co
         return Rejection::OtherAddress;
     const uint8_t function = static_cast<uint8_t>((*bytes)[1]);
     if (isReadFunction(function) || isWriteFunction(function))
-        return Rejection::None;
+        return fitsRequest(bytes->left(bytes->size() - 1)) ? Rejection::None : Rejection::Misfit;
     if ((function & 0x80) && bytes->size() == 4) {
         exceptionCode = static_cast<uint8_t>((*bytes)[2]);
         return Rejection::Exception;
@@ -231,7 +253,7 @@ void Link::completeAsciiLine(bool onePiece) {
         tap(LineEventKind::Rejected, line.toLatin1(), why, code);
         if (why == Rejection::Exception)
             exceptionAnswered(uint8_t(body.left(2).toUInt(nullptr, 16)),
-                              uint8_t(body.mid(2, 2).toUInt(nullptr, 16)), code);
+                              uint8_t(body.mid(2, 2).toUInt(nullptr, 16)), code, int(line.size()));
         return;
     }
     s_.AnswerText = body.toUpper();
@@ -251,6 +273,7 @@ void Link::answerTaken(const Answer& answer, const QByteArray& frame, bool ascii
     move(Event::Answered);
     tap(LineEventKind::Taken, frame, Rejection::None, 0, late);
     if (exchange_) {
+        exchange_->answerBytes += int(frame.size());
         exchangeAnswered(answer);
         return;
     }

@@ -7,6 +7,8 @@
 #include "link/SerialPort.h"
 #include "platform/Timer.h"
 
+#include <algorithm>
+
 bool Link::claimLine() {
     if (claimed_)
         return false;
@@ -56,8 +58,7 @@ void Link::attemptExchange() {
             throw PortError{};
         writeOrHold(frame, uint8_t(x.request[0]));
     } catch (const PortError&) {
-        move(Event::Reset);
-        finishExchange(resultOf(ExchangeOutcome::PortClosed));
+        portGone();
     }
 }
 
@@ -79,7 +80,7 @@ void Link::exchangeTimedOut() {
     finishExchange(resultOf(ExchangeOutcome::TimedOut));
 }
 
-void Link::exceptionAnswered(uint8_t address, uint8_t function, uint8_t code) {
+void Link::exceptionAnswered(uint8_t address, uint8_t function, uint8_t code, int frameBytes) {
     if (!exchange_ || state_ != ExchangeState::Awaiting)
         return;
     const QByteArray& request = exchange_->request;
@@ -87,6 +88,12 @@ void Link::exceptionAnswered(uint8_t address, uint8_t function, uint8_t code) {
         return;
     forgetCollected(); // the exception's own bytes may have started a frame
     move(Event::Answered);
+    exchange_->answerBytes += frameBytes;
+    exchange_->lastException = code;
+    if (exceptionMayPass(code) && exchange_->attempts <= exchange_->options.retries) {
+        attemptExchange(); // the gateway has answered: the line is free at once
+        return;
+    }
     ExchangeResult r;
     r.outcome = ExchangeOutcome::Exception;
     r.exceptionCode = code;
@@ -97,6 +104,9 @@ void Link::finishExchange(ExchangeResult result) {
     if (!exchange_)
         return;
     result.attempts = exchange_->attempts;
+    result.strayBytes = std::max(0, exchange_->bytesIn - exchange_->answerBytes);
+    if (result.outcome == ExchangeOutcome::TimedOut)
+        result.exceptionCode = exchange_->lastException;
     if (result.outcome == ExchangeOutcome::Answered || result.outcome == ExchangeOutcome::Exception)
         result.latencyMs = clock_.nowMs() - exchange_->writtenAtMs;
     ExchangeDone done = std::move(exchange_->done);
@@ -140,17 +150,47 @@ QString exceptionName(uint8_t code) {
     }
 }
 
+bool exceptionMayPass(uint8_t code) {
+    return code == 4 || code == 5 || code == 6 || code == 10 || code == 11;
+}
+
+namespace {
+QString exceptionText(uint8_t code) {
+    return QString("exception %1 %2")
+        .arg(code, 2, 16, QChar('0'))
+        .arg(exceptionName(code))
+        .toLower();
+}
+} // namespace
+
+QString lineMeanwhileText(int strayBytes, bool english) {
+    if (strayBytes <= 0)
+        return {};
+    if (english)
+        return QString("meanwhile %1 %2 from another device on the line: a second master, or "
+                       "another baud rate or parity?")
+            .arg(strayBytes)
+            .arg(strayBytes == 1 ? "byte" : "bytes");
+    return QString::fromUtf8("inzwischen %1 %2 von einem anderen Gerät auf der Leitung: ein "
+                             "zweiter Master, oder eine andere Baudrate oder Parität?")
+        .arg(strayBytes)
+        .arg(strayBytes == 1 ? "Byte" : "Bytes");
+}
+
 QString describeOutcome(const ExchangeResult& r) {
     switch (r.outcome) {
     case ExchangeOutcome::Answered:
         return "answered";
     case ExchangeOutcome::Exception:
-        return QString("exception %1 %2")
-            .arg(r.exceptionCode, 2, 16, QChar('0'))
-            .arg(exceptionName(r.exceptionCode))
-            .toLower();
-    case ExchangeOutcome::TimedOut:
-        return r.attempts > 1 ? QString("no answer (%1 attempts)").arg(r.attempts) : "no answer";
+        return exceptionText(r.exceptionCode) +
+               (r.attempts > 1 ? QString(" (%1 attempts)").arg(r.attempts) : QString());
+    case ExchangeOutcome::TimedOut: {
+        QString text =
+            r.attempts > 1 ? QString("no answer (%1 attempts)").arg(r.attempts) : "no answer";
+        if (r.exceptionCode != 0)
+            text += ", before that " + exceptionText(r.exceptionCode);
+        return text;
+    }
     case ExchangeOutcome::Refused:
         return "request not sent";
     case ExchangeOutcome::PortClosed:

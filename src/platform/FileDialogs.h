@@ -15,6 +15,9 @@ public:
                                  const QString& filter) = 0;
     virtual QString openFileName(QWidget* parent, const QString& caption,
                                  const QString& filter) = 0;
+    // "Overwrite it?" with what will be lost (text) and what is wrong with the file (detail):
+    // true when the user agrees.
+    virtual bool confirmOverwrite(QWidget* parent, const QString& text, const QString& detail) = 0;
 };
 
 class QtFileDialogs : public FileDialogs {
@@ -22,6 +25,7 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
                          const QString& filter) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    bool confirmOverwrite(QWidget* parent, const QString& text, const QString& detail) override;
 };
 
 // Answers with `path` (empty: cancelled) and keeps the captions and suggested names asked with.
@@ -37,6 +41,11 @@ public:
         asked << caption;
         return path;
     }
+    bool confirmOverwrite(QWidget*, const QString& text, const QString& detail) override {
+        asked << text + "\n" + detail;
+        return overwrite;
+    }
+    bool overwrite = false;
     QString path;
     QStringList asked;
     QStringList suggestions;

@@ -99,12 +99,18 @@ DeviceAccess probeDeviceAccess(const QString& path) {
     return a;
 }
 
-int enableRs485(int fd) {
+int setRs485Mode(int fd, bool on) {
     // the driver's own delays and bus termination stay as they are
     serial_rs485 rs485{};
     if (::ioctl(fd, TIOCGRS485, &rs485) < 0)
         return errno;
-    rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
-    rs485.flags &= ~SER_RS485_RTS_AFTER_SEND;
+    if (!on && !(rs485.flags & SER_RS485_ENABLED))
+        return 0;
+    if (on) {
+        rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+        rs485.flags &= ~SER_RS485_RTS_AFTER_SEND;
+    } else {
+        rs485.flags &= ~SER_RS485_ENABLED;
+    }
     return ::ioctl(fd, TIOCSRS485, &rs485) < 0 ? errno : 0;
 }

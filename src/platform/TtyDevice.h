@@ -30,6 +30,6 @@ struct DeviceAccess {
 DeviceAccess probeDeviceAccess(const QString& path);
 
 // Switches the driver's RS485 mode on for an open serial device: the driver raises RTS while
-// it sends, which turns the transceiver of an RS485 adapter to transmit. 0, or the errno of the
-// refusal (ENOTTY: the driver has no RS485 mode).
-int enableRs485(int fd);
+// it sends, which turns the transceiver of an RS485 adapter to transmit. Or off: a driver keeps
+// the mode across opens. 0, or the errno of the refusal (ENOTTY: the driver has no RS485 mode).
+int setRs485Mode(int fd, bool on);

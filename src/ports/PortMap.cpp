@@ -17,6 +17,11 @@ bool rs485ValueOn(const QString& text) {
     return t == "on" || t == "1" || t == "yes" || t == "true";
 }
 
+bool rs485ValueOff(const QString& text) {
+    const QString t = text.trimmed().toLower();
+    return t == "off" || t == "0" || t == "no" || t == "false";
+}
+
 SettingReader userPortsReader() {
     QFile file(userSettingsPath());
     QByteArray bytes;
@@ -34,8 +39,9 @@ PortMapping resolvePort(int commPort, const SettingReader& system, const Setting
         if (!*read)
             continue;
         const QString target = (*read)(kPortsKey, comValueName(commPort)).trimmed();
+        const QString rs485 = (*read)(kPortsKey, rs485ValueName(commPort));
         if (!target.isEmpty())
-            return {target, rs485ValueOn((*read)(kPortsKey, rs485ValueName(commPort))), source};
+            return {target, rs485ValueOn(rs485), source, rs485ValueOff(rs485)};
     }
     return {QString("/dev/ttyS%1").arg(commPort - 1), false, PortMapping::Source::Default};
 }

@@ -59,7 +59,9 @@ std::unique_ptr<SerialPort> PortSelector::makeBackend(const PortMapping& mapping
         return port;
     }
     auto port = std::make_unique<DevicePort>([target = mapping.target](int) { return target; });
-    port->setRs485(mapping.rs485);
+    port->setRs485(mapping.rs485      ? std::optional(true)
+                   : mapping.rs485Off ? std::optional(false)
+                                      : std::nullopt);
     return port;
 }
 

@@ -282,8 +282,9 @@ void PortsWindow::setPath(const QString& path) {
 }
 
 void PortsWindow::bt_save_Click() {
-    const PortMapping m{txt_path->text().trimmed(), chk_rs485->isChecked(),
-                        PortMapping::Source::User};
+    PortMapping m{txt_path->text().trimmed(), chk_rs485->isChecked(), PortMapping::Source::User};
+    // unticked for a device: switched off, since a driver keeps the mode across opens
+    m.rs485Off = !m.rs485 && !m.isSimulator();
     afterSave(directory_.save(cmb_com->currentIndex() + 1, m, english_));
 }
 

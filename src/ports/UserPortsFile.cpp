@@ -48,8 +48,8 @@ QString valueLine(const QString& name, const QString& value) {
 
 QStringList entryLines(int commPort, const PortMapping& m) {
     QStringList out{valueLine(comValueName(commPort), m.target)};
-    if (m.rs485)
-        out << valueLine(rs485ValueName(commPort), "on");
+    if (m.rs485 || m.rs485Off)
+        out << valueLine(rs485ValueName(commPort), m.rs485 ? "on" : "off");
     return out;
 }
 

@@ -41,23 +41,32 @@ void GatewayScan::start(const ScanOptions& options, Handlers handlers) {
         return;
     }
     session_.link().addObserver(this);
-    try {
-        session_.configure(lines_[0]);
-        if (!session_.isOpen()) {
-            session_.open();
-            openedHere_ = true;
-        }
-    } catch (const PortError& e) {
-        finish(ScanEnd::PortFailed,
-               e.reason.isEmpty() ? QString("error %1").arg(e.number) : e.reason);
-        return;
-    }
     enterLine();
 }
 
 void GatewayScan::enterLine() {
-    timeoutMs_ = probeTimeoutMs(lines_[lineIndex_], options_.marginMs);
-    probe();
+    for (; lineIndex_ < lines_.size(); ++lineIndex_) {
+        timeoutMs_ = probeTimeoutMs(lines_[lineIndex_], options_.marginMs);
+        try {
+            session_.configure(lines_[lineIndex_]);
+            if (!session_.isOpen()) {
+                session_.open();
+                openedHere_ = true;
+            }
+        } catch (const PortError& e) {
+            if (e.refused == LineSetting::None)
+                return finish(ScanEnd::PortFailed,
+                              e.reason.isEmpty() ? QString("error %1").arg(e.number) : e.reason);
+            // an adapter that cannot do 1200 baud may well do the rest
+            remainingMs_ -= int64_t(addresses_.size()) * timeoutMs_;
+            report_.activity.push_back(LineActivity{lines_[lineIndex_], 0, 0, e.reason});
+            if (handlers_.activity)
+                handlers_.activity(report_.activity.back());
+            continue;
+        }
+        return probe();
+    }
+    finish(ScanEnd::Completed);
 }
 
 void GatewayScan::probe() {
@@ -102,6 +111,7 @@ void GatewayScan::probed(const ExchangeResult& r) {
 void GatewayScan::confirm(int address, int64_t latencyMs) {
     client_ = std::make_unique<GatewayClient>(session_.link(), uint8_t(address),
                                               ExchangeOptions{timeoutMs_, kConfirmRetries});
+    client_->setReceiverFallback(false); // a gateway found answers the identification
     client_->identify([this, address, latencyMs](const std::optional<StepFailure>& failure) {
         confirmed(failure, address, latencyMs);
     });
@@ -137,16 +147,7 @@ void GatewayScan::nextProbe() {
         return;
     }
     addressIndex_ = 0;
-    if (++lineIndex_ >= lines_.size()) {
-        finish(ScanEnd::Completed);
-        return;
-    }
-    try {
-        session_.configure(lines_[lineIndex_]);
-    } catch (const PortError& e) {
-        finish(ScanEnd::PortFailed, e.reason);
-        return;
-    }
+    ++lineIndex_;
     enterLine();
 }
 

@@ -5,8 +5,9 @@
 // the next probe (another address) at once, so the scan adds no waiting of its own. An answer is
 // confirmed by the gateway client's identification (module type and response time). Bytes that
 // arrive during a probe without making its answer are reported as activity at that line
-// setting: a device may be there with other settings. Stops at the first gateway, or goes on
-// through everything; cancel() stops at once.
+// setting: a device may be there with other settings. A line setting the adapter refuses is
+// skipped with a note in the activity. Stops at the first gateway, or goes on through
+// everything; cancel() stops at once.
 
 #include "gateway/GatewayClient.h"
 #include "link/LineTap.h"
@@ -27,11 +28,13 @@ struct FoundGateway {
     int64_t latencyMs = 0;       // from the probe's write to its answer
 };
 
-// Bytes on a line setting that made no valid answer.
+// Bytes on a line setting that made no valid answer; or a line setting the adapter refused,
+// which is skipped.
 struct LineActivity {
     LineChoice line;
-    int address = 0; // the probe during which they first came
-    int bytes = 0;   // all of them on this line setting
+    int address = 0;      // the probe during which they first came
+    int bytes = 0;        // all of them on this line setting
+    QString refused = {}; // the driver's words when the adapter refused the setting
 };
 
 struct ScanProgress {
@@ -79,6 +82,8 @@ public:
     const ScanReport& report() const { return report_; }
 
 private:
+    // Sets the line setting (opening the port for the first) and probes; skips those the adapter
+    // refuses, with a note in the activity.
     void enterLine();
     void probe();
     void probed(const ExchangeResult& result);

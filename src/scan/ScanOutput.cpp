@@ -156,10 +156,13 @@ QString scanText(const ScanReport& r) {
                      .arg(g.line.text(), g.deviceType)
                      .arg(g.responseTimeMs);
     for (const LineActivity& a : r.activity)
-        lines << QString("activity at %1 (address %2): %3 bytes that made no valid answer")
-                     .arg(a.line.text())
-                     .arg(a.address)
-                     .arg(a.bytes);
+        lines << (a.refused.isEmpty()
+                      ? QString("activity at %1 (address %2): %3 bytes that made no valid answer")
+                            .arg(a.line.text())
+                            .arg(a.address)
+                            .arg(a.bytes)
+                      : QString("%1 skipped: the adapter refuses it (%2)")
+                            .arg(a.line.text(), a.refused));
     const QString took =
         QString("%1 %2, %3")
             .arg(r.probes)
@@ -191,6 +194,8 @@ QByteArray scanJson(const ScanReport& r) {
         QJsonObject o = lineJson(a.line);
         o["address"] = a.address;
         o["bytes"] = a.bytes;
+        if (!a.refused.isEmpty())
+            o["refused"] = a.refused;
         activity.append(o);
     }
     QJsonObject root{{"found", found},

@@ -5,7 +5,9 @@
 #include "core/ToolContext.h"
 #include "link/LineSession.h"
 #include "link/SerialPort.h"
+#include "platform/MessageBoxes.h"
 #include "platform/WindowPlacement.h"
+#include "ports/PortTexts.h"
 #include "scan/ScanOutput.h"
 
 #include <QCheckBox>
@@ -259,6 +261,10 @@ void ScanWindow::bt_start_Click() {
         tell(say("Für diesen Port gibt es keine Verbindung.", "This port has no connection."));
         return;
     }
+    // a refused RS485 mode is said as the main window says it; the port works without it
+    port_->setOptionRefusedHandler([this](const PortError& e) {
+        ctx_.messages.show(optionRefusedText(english_), failureDetail(e, english_));
+    });
     session_ = std::make_unique<LineSession>(ctx_.clock, *port_, ctx_.messages);
     scan_ = std::make_unique<GatewayScan>(*session_, ctx_.clock);
     found_.clear();
@@ -323,6 +329,10 @@ void ScanWindow::addFound(const FoundGateway& g) {
 }
 
 void ScanWindow::addActivity(const LineActivity& a) {
+    if (!a.refused.isEmpty())
+        return lst_activity->addItem(QString(say("%1: vom Adapter abgelehnt (%2), übersprungen",
+                                                 "%1: refused by the adapter (%2), skipped"))
+                                         .arg(lineCaption(a.line), a.refused));
     lst_activity->addItem(
         QString(say("%1 (Adresse %2)", "%1 (address %2)")).arg(lineCaption(a.line)).arg(a.address));
 }

@@ -2,6 +2,7 @@
 
 #include "link/Answer.h"
 #include "link/Link.h"
+#include "platform/ChangedText.h"
 #include "platform/Timer.h"
 
 #include <QComboBox>
@@ -211,10 +212,11 @@ void SenderPanel::decodeRow(int row, const Answer& answer) {
     const int orgIndex = org == "05" ? 0 : org == "06" ? 1 : org == "07" ? 2 : -1;
     if (orgIndex >= 0)
         selectOrg(row, orgIndex);
-    senderIdField(row)->setText(senderId);
+    // a field that changes is marked and checked by its change handler, as before
+    setChangedText(senderIdField(row), senderId);
     for (size_t k = 0; k < data.size(); ++k)
-        valueField(row, static_cast<int>(k))->setText(data[k]);
-    valueField(row, 4)->setText(status);
+        setChangedText(valueField(row, static_cast<int>(k)), data[k]);
+    setChangedText(valueField(row, 4), status);
 }
 
 SenderRowValues SenderPanel::rowValues(int row) const {

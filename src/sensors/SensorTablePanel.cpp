@@ -1,6 +1,8 @@
 #include "sensors/SensorTablePanel.h"
 
+#include "gateway/SiteLabels.h"
 #include "link/Answer.h"
+#include "platform/ChangedText.h"
 #include "sensors/RowDecoding.h"
 #include "sensors/TableReadCycle.h"
 
@@ -248,18 +250,43 @@ void SensorTablePanel::decodeRow(int row, const Answer& answer, bool withTime) {
         throw ReceiveFault("the sensor table is not attached");
     const SensorRowTexts texts = decodeSensorRow(answer, ctx_->scale);
     applyTexts(row, texts, withTime);
+    showLabel(row); // the address may have changed since
     if (rowObserver_)
         rowObserver_(row, texts);
 }
 
+void SensorTablePanel::setSiteLabels(const SiteLabels& labels) {
+    labels_ = &labels;
+    auto showAll = [this] {
+        for (int row = 0; row < kSensorRows; ++row)
+            showLabel(row);
+    };
+    connect(&labels, &SiteLabels::changed, this, showAll);
+    showAll();
+}
+
+void SensorTablePanel::showLabel(int row) {
+    if (!labels_ || !ctx_)
+        return;
+    const QString label = labels_->label(ctx_->main.modbusAddressText(), row);
+    Row& r = rows_[row];
+    if (r.txt_id->toolTip() == label)
+        return;
+    for (QWidget* field : {static_cast<QWidget*>(r.txt_org), static_cast<QWidget*>(r.txt_id),
+                           static_cast<QWidget*>(r.txt_time)})
+        field->setToolTip(label);
+    for (QLineEdit* field : r.txt_data)
+        field->setToolTip(label);
+}
+
 void SensorTablePanel::applyTexts(int row, const SensorRowTexts& texts, bool withTime) {
     Row& r = rows_[row];
-    r.txt_org->setText(texts.org);
-    r.txt_id->setText(texts.id);
+    setChangedText(r.txt_org, texts.org);
+    setChangedText(r.txt_id, texts.id);
     for (int k = 0; k < 4; ++k)
-        r.txt_data[k]->setText(texts.data[k]);
+        setChangedText(r.txt_data[k], texts.data[k]);
     if (withTime)
-        r.txt_time->setText(texts.time);
+        setChangedText(r.txt_time, texts.time);
 }
 
 void SensorTablePanel::setInversionShade(int row, bool inverted) {

@@ -14,6 +14,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class SiteLabels;
 class TableReadCycle;
 struct SensorRowTexts;
 
@@ -34,6 +35,9 @@ public:
     // Told of every sensor row decoded in full (table read and slot watch), once it is shown.
     void setDecodedRowObserver(std::function<void(int row, const SensorRowTexts&)> observer);
     void applyEnglish();
+    // The site file's label of each row as the tooltip of its fields, for the window's address.
+    void setSiteLabels(const SiteLabels& labels);
+    void showLabel(int row);
 
     // SensorTableAccess
     QString orgCaption(int row) const override;
@@ -68,6 +72,7 @@ private:
     static bool validRow(int row) { return row >= 0 && row < kSensorRows; }
 
     ToolContext* ctx_ = nullptr;
+    const SiteLabels* labels_ = nullptr;
     std::unique_ptr<TableReadCycle> cycle_;
     std::function<void(int)> learn_;
     std::function<void(int)> delete_;

@@ -9,6 +9,10 @@ bool FaultPlan::add(const QString& text) {
         silent = true;
         return true;
     }
+    if (name == "noident" && parts.size() == 1) {
+        noIdentification = true;
+        return true;
+    }
     bool ok = parts.size() == 2;
     const int n = ok ? parts[1].toInt(&ok) : 0;
     if (!ok || n < 1 || n > 1000000)
@@ -25,6 +29,8 @@ bool FaultPlan::add(const QString& text) {
         lateMs = n;
     else if (name == "lost")
         lostAt = n;
+    else if (name == "stray")
+        strayEveryMs = n;
     else
         return false;
     return true;

@@ -8,6 +8,9 @@
 //   late=MS      every answer starts MS milliseconds later than the response time
 //   silent       no answer at all
 //   lost=N       the device is lost at the Nth request (the port reports it and closes)
+//   stray=MS     a stray byte (0xFF) every MS milliseconds while no answer is underway, as a
+//                badly biased line or another device gives
+//   noident      no answer to the identification (register 0x0141), as older receivers
 
 #include <QString>
 #include <optional>
@@ -20,6 +23,8 @@ struct FaultPlan {
     int lateMs = 0;
     bool silent = false;
     int lostAt = 0;
+    int strayEveryMs = 0;
+    bool noIdentification = false;
 
     // Adds one "name" or "name=N"; false for an unknown name or a bad number.
     bool add(const QString& text);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 uint16_t be16(const QByteArray& b, int i) {
@@ -199,6 +200,11 @@ void GatewayModel::learnSensor(int row, uint8_t org, uint32_t id) {
     s[2] = uint16_t(id & 0xFFFF);
     sensors_[row].nextTelegramMs = now_ + 500 + int(rng_() % 3000);
     sensors_[row].level = 80 + rng_() % 100;
+}
+
+void GatewayModel::silenceSensor(int row) {
+    if (row >= 0 && row < kSensorRows)
+        sensors_[row].nextTelegramMs = std::numeric_limits<int64_t>::max();
 }
 
 void GatewayModel::setSenderSlot(int row, uint8_t org, uint32_t id, std::array<uint8_t, 4> data,

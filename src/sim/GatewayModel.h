@@ -41,6 +41,8 @@ public:
 
     // Puts a sensor into a row as if learned: ORG 05, 06 or 07.
     void learnSensor(int row, uint8_t org, uint32_t id);
+    // The sensor in row stops sending, as one with a flat battery or out of range does.
+    void silenceSensor(int row);
     // data in register order: data byte 0, 1, 2, 3 (registers 3 to 6 of the slot).
     void setSenderSlot(int row, uint8_t org, uint32_t id, std::array<uint8_t, 4> data,
                        uint8_t status);

@@ -8,9 +8,15 @@ void GatewayServer::setMode(LineMode m) {
     ascii_ = {};
 }
 
+void GatewayServer::advanceTo(int64_t nowMs) {
+    model_.advanceTo(nowMs);
+    for (GatewayModel* m : others_)
+        m->advanceTo(nowMs);
+}
+
 std::vector<ServedExchange> GatewayServer::receive(const QByteArray& bytes, int64_t nowMs,
                                                    bool frameEnds) {
-    model_.advanceTo(nowMs);
+    advanceTo(nowMs);
     std::vector<SlaveFrame> frames = mode_ == LineMode::Rtu ? rtu_.feed(bytes) : ascii_.feed(bytes);
     if (mode_ == LineMode::Rtu && frameEnds)
         for (SlaveFrame& f : rtu_.silence())
@@ -25,7 +31,7 @@ std::vector<ServedExchange> GatewayServer::lineSilent(int64_t nowMs) {
     std::vector<ServedExchange> out;
     if (mode_ != LineMode::Rtu)
         return out;
-    model_.advanceTo(nowMs);
+    advanceTo(nowMs);
     for (const SlaveFrame& f : rtu_.silence())
         out.push_back(serve(f));
     return out;
@@ -42,7 +48,16 @@ ServedExchange GatewayServer::serve(const SlaveFrame& f) {
         x.deviceLost = true;
         return x;
     }
+    const bool identification = f.request.size() >= 6 && f.request.mid(1, 3) == "\x03\x01\x41";
+    if (faults_.noIdentification && identification)
+        return x;
+    // each gateway answers only its own address
+    GatewayModel* answering = &model_;
     std::optional<QByteArray> answer = model_.handle(f.request);
+    for (size_t i = 0; !answer && i < others_.size(); ++i) {
+        answering = others_[i];
+        answer = answering->handle(f.request);
+    }
     if (!answer)
         return x;
     ++answered_;
@@ -69,6 +84,6 @@ ServedExchange GatewayServer::serve(const SlaveFrame& f) {
     for (int i = 0; i < faults_.noiseBytes; ++i)
         noise.append(char(mode_ == LineMode::Rtu ? 0 : 'x')); // 0x00 / 'x': never a frame start
     x.answerFrame = noise + frame;
-    x.delayMs = model_.responseTimeMs() + faults_.lateMs;
+    x.delayMs = answering->responseTimeMs() + faults_.lateMs;
     return x;
 }

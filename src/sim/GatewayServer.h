@@ -1,6 +1,7 @@
 #pragma once
 // The gateway behind a line: takes the request bytes as they arrive, frames and checks them, lets
 // the model answer and applies the fault plan. Shared by the in-process port and qrx-gateway-sim.
+// Further gateways on the same line (addGateway) answer their own addresses, as on a real bus.
 
 #include "link/LineSettings.h"
 #include "sim/Faults.h"
@@ -26,6 +27,8 @@ public:
         : model_(model)
         , faults_(faults)
         , rng_(seed) {}
+    // Another gateway on the line, at another address; it must outlive the server.
+    void addGateway(GatewayModel& model) { others_.push_back(&model); }
     void setMode(LineMode m);
     LineMode mode() const { return mode_; }
     // Bytes that arrived by nowMs; one exchange per complete frame. frameEnds: the line falls
@@ -35,6 +38,8 @@ public:
     // The line has been silent for 3.5 characters: an RTU frame of unknown length ends here.
     std::vector<ServedExchange> lineSilent(int64_t nowMs);
     GatewayModel& model() { return model_; }
+    // Runs every gateway's telegrams and learn-ins due up to nowMs.
+    void advanceTo(int64_t nowMs);
     // The faults from now on (a gateway that falls silent for a while, say).
     FaultPlan& faults() { return faults_; }
 
@@ -42,6 +47,7 @@ private:
     ServedExchange serve(const SlaveFrame& f);
 
     GatewayModel& model_;
+    std::vector<GatewayModel*> others_;
     FaultPlan faults_;
     std::mt19937 rng_;
     LineMode mode_ = LineMode::Rtu;

@@ -4,6 +4,7 @@
 #include "sim/LineFit.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -15,12 +16,16 @@
 PtyGateway::PtyGateway(const SimOptions& options, LogSink log)
     : options_(options)
     , log_(std::move(log))
-    , model_(makeGatewayModel(options))
+    , model_(makeGatewayModel(options, options.addresses.front()))
     , server_(*model_, options.faults, options.seed)
     , line_{options.baud, options.parity, options.mode == LineMode::Ascii ? 7 : 8,
             options.parity == 'N' ? 2 : 1}
     , toolLine_(line_) {
     server_.setMode(options.mode);
+    for (size_t i = 1; i < options.addresses.size(); ++i) {
+        others_.push_back(makeGatewayModel(options, options.addresses[i]));
+        server_.addGateway(*others_.back());
+    }
     silence_.setSingleShot(true);
     silence_.setTimerType(Qt::PreciseTimer);
     silence_.setInterval(std::max(2, int(3.5 * charUs() / 1000.0 + 0.999)));
@@ -46,10 +51,23 @@ QString PtyGateway::start() {
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     slavePath_ = QString::fromLocal8Bit(ttyname(slave_));
     if (!options_.link.isEmpty()) {
-        QFile::remove(options_.link);
+        if (!linkMayGo(options_.link))
+            return QString("%1 exists and is not a link to a pseudo-terminal; it stays as it is")
+                .arg(options_.link);
+        QFile::remove(options_.link); // a link an earlier run left behind
         if (symlink(slavePath_.toLocal8Bit().constData(),
                     options_.link.toLocal8Bit().constData()) != 0)
             return QString("cannot create the link %1: %2").arg(options_.link, strerror(errno));
+        linked_ = true;
+    }
+    if (options_.faults.strayEveryMs > 0) {
+        connect(&stray_, &QTimer::timeout, this, [this] {
+            if (!answers_.empty())
+                return; // not while an answer is underway
+            answers_.schedule(QByteArray(1, '\xFF'), nowUs(), charUs());
+            writer_.start();
+        });
+        stray_.start(options_.faults.strayEveryMs);
     }
     notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &PtyGateway::readable);
@@ -65,8 +83,18 @@ void PtyGateway::closePty() {
     if (slave_ >= 0)
         ::close(slave_);
     master_ = slave_ = -1;
-    if (!options_.link.isEmpty())
+    stray_.stop();
+    // only the link made here, and only while it still points where it was made to
+    if (linked_ && QFileInfo(options_.link).symLinkTarget() == slavePath_)
         QFile::remove(options_.link);
+    linked_ = false;
+}
+
+bool PtyGateway::linkMayGo(const QString& path) {
+    const QFileInfo at(path);
+    if (!at.exists() && !at.isSymLink())
+        return true;
+    return at.isSymLink() && at.symLinkTarget().startsWith("/dev/pts/");
 }
 
 LineSettings PtyGateway::toolLine() const {

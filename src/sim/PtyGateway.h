@@ -23,8 +23,10 @@ public:
     PtyGateway(const SimOptions& options, LogSink log);
     ~PtyGateway() override;
 
-    // Opens the pseudo-terminal and the link; an error text when that fails.
+    // Opens the pseudo-terminal and the link; an error text when that fails. A path that holds
+    // anything but a link to a pseudo-terminal (one an earlier run left) is not touched.
     QString start();
+    static bool linkMayGo(const QString& path);
     QString slavePath() const { return slavePath_; }
     // Called when the device is lost by a fault: the pty is closed.
     std::function<void()> onLost;
@@ -43,6 +45,7 @@ private:
     SimOptions options_;
     LogSink log_;
     std::unique_ptr<GatewayModel> model_;
+    std::vector<std::unique_ptr<GatewayModel>> others_; // further addresses on the line
     GatewayServer server_;
     QElapsedTimer elapsed_;
     int master_ = -1;
@@ -51,6 +54,8 @@ private:
     QSocketNotifier* notifier_ = nullptr;
     QTimer silence_;        // 3.5 characters without a byte end an RTU frame
     QTimer writer_;         // puts due answer bytes on the line
+    QTimer stray_;          // the stray bytes of the fault plan
+    bool linked_ = false;   // the link at options_.link is ours
     LineSettings line_;     // the gateway's own, also for the character time
     LineSettings toolLine_; // the tool's at the last read
     AnswerLine answers_;

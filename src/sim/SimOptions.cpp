@@ -1,6 +1,7 @@
 #include "sim/SimOptions.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 
 namespace {
 struct Range {
@@ -25,14 +26,18 @@ std::optional<qint64> number(const QCommandLineParser& p, const Range& r, QStrin
 void addOptions(QCommandLineParser& p) {
     p.addOptions({
         {"mode", "Framing: ascii or rtu (default rtu).", "mode", "rtu"},
-        {"address", "Modbus address 1..247 (default 1).", "n", "1"},
+        {"address",
+         "Modbus address 1..247 (default 1); a list such as 1,2,3 serves one gateway at each "
+         "address on the line, each with its own sensors.",
+         "n[,n...]", "1"},
         {"variant", "qtx (transceiver, default) or qrx (receiver).", "variant", "qtx"},
         {"sensors", "Learned sensors 0..32 (default 5).", "n", "5"},
         {"learn-delay", "Milliseconds until a sensor in learn mode is learned (default 3000).",
          "ms", "3000"},
         {"response-time", "Minimal response time in ms, 0..65535 (default 20).", "ms", "20"},
         {"fault",
-         "Fault, repeatable: drop=N, corrupt=N, exception=N, noise=N, late=MS, silent, lost=N.",
+         "Fault, repeatable: drop=N, corrupt=N, exception=N, noise=N, late=MS, silent, lost=N, "
+         "stray=MS, noident.",
          "fault"},
         {"seed", "Seed of the sensors' telegrams (default 1).", "n", "1"},
         {"baud",
@@ -43,7 +48,10 @@ void addOptions(QCommandLineParser& p) {
          "The gateway's parity: even (default), none (2 stop bits) or odd. A tool set to "
          "another parity gets garbled answers.",
          "parity", "even"},
-        {"link", "Symlink created to the pseudo-terminal, removed at the end.", "path"},
+        {"link",
+         "Symlink created to the pseudo-terminal, removed at the end. A path that holds "
+         "anything but such a link is refused.",
+         "path"},
     });
     p.addHelpOption();
 }
@@ -80,7 +88,16 @@ std::variant<SimOptions, QString> parseSimOptions(const QStringList& args) {
         return "--parity takes even, none or odd, not \"" + p.value("parity") + "\"";
     o.parity = parity == "none" ? 'N' : parity == "odd" ? 'O' : 'E';
     QString error;
-    o.address = uint8_t(number(p, {"address", 1, 247}, error).value_or(1));
+    o.addresses.clear();
+    for (const QString& part : p.value("address").split(',')) {
+        bool ok = false;
+        const int a = part.trimmed().toInt(&ok);
+        if (!ok || a < 1 || a > 247 ||
+            std::find(o.addresses.begin(), o.addresses.end(), a) != o.addresses.end())
+            return "--address takes addresses 1..247, each once, as 1 or 1,2,3; not \"" +
+                   p.value("address") + "\"";
+        o.addresses.push_back(uint8_t(a));
+    }
     o.sensors = int(number(p, {"sensors", 0, 32}, error).value_or(5));
     o.learnDelayMs = int(number(p, {"learn-delay", 0, 600000}, error).value_or(3000));
     o.responseTimeMs = int(number(p, {"response-time", 0, 65535}, error).value_or(20));
@@ -95,13 +112,22 @@ std::variant<SimOptions, QString> parseSimOptions(const QStringList& args) {
     return o;
 }
 
-std::unique_ptr<GatewayModel> makeGatewayModel(const SimOptions& o) {
-    auto m = std::make_unique<GatewayModel>(o.address, o.variant, o.seed);
+QString addressesText(const std::vector<uint8_t>& addresses) {
+    QStringList parts;
+    for (uint8_t a : addresses)
+        parts << QString::number(a);
+    return parts.join(',');
+}
+
+std::unique_ptr<GatewayModel> makeGatewayModel(const SimOptions& o, uint8_t address) {
+    const uint32_t index = address - o.addresses.front(); // the first keeps the seed and IDs
+    auto m = std::make_unique<GatewayModel>(address, o.variant, o.seed + index);
     m->setLearnDelayMs(o.learnDelayMs);
     m->setResponseTimeMs(uint16_t(o.responseTimeMs));
     static constexpr uint8_t kOrgs[] = {0x05, 0x06, 0x07};
     for (int row = 0; row < o.sensors; ++row)
-        m->learnSensor(row, kOrgs[row % 3], 0x01830000u + uint32_t(row) * 0x111u);
+        m->learnSensor(row, kOrgs[row % 3],
+                       0x01830000u + (uint32_t(address) - 1) * 0x10000u + uint32_t(row) * 0x111u);
     if (o.variant == GatewayVariant::Transceiver)
         m->fillDemoSenderRows();
     return m;

@@ -8,10 +8,11 @@
 #include <QStringList>
 #include <memory>
 #include <variant>
+#include <vector>
 
 struct SimOptions {
     LineMode mode = LineMode::Rtu;
-    uint8_t address = 1;
+    std::vector<uint8_t> addresses{1}; // several gateways on one line, each its own sensors
     GatewayVariant variant = GatewayVariant::Transceiver;
     int sensors = 5;
     int learnDelayMs = 3000;
@@ -27,6 +28,8 @@ struct SimOptions {
 // args as from QCoreApplication::arguments() (program name first). An error text on bad input.
 std::variant<SimOptions, QString> parseSimOptions(const QStringList& args);
 QString simUsage();
-// A gateway as the options describe it: sensors of mixed kinds in rows 0..n-1 and, for the
-// transceiver, three filled sender rows.
-std::unique_ptr<GatewayModel> makeGatewayModel(const SimOptions& o);
+// The gateway at address as the options describe it: sensors of mixed kinds in rows 0..n-1 (IDs
+// 0183xxxx at address 1, 0184xxxx at 2, …) and, for the transceiver, three filled sender rows.
+std::unique_ptr<GatewayModel> makeGatewayModel(const SimOptions& o, uint8_t address);
+// "1", "1,2,3"
+QString addressesText(const std::vector<uint8_t>& addresses);

@@ -12,6 +12,20 @@ SimulatedGatewayPort::SimulatedGatewayPort(Clock& clock, std::unique_ptr<Gateway
     server_.setMode(settings_.dataBits == 7 ? LineMode::Ascii : LineMode::Rtu);
     arrival_ = clock_.createTimer("arrival", 0);
     arrival_->setTickHandler([this] { arrivalDue(); });
+    stray_ = clock_.createTimer("stray", 100);
+    stray_->setTickHandler([this] { strayDue(); });
+}
+
+void SimulatedGatewayPort::checkAdapter() const {
+    if (refusedBaud_ != 0 && settings_.baud == refusedBaud_)
+        throw PortError{7, "Invalid argument", "simulator", LineSetting::Baud,
+                        QString::number(refusedBaud_)};
+}
+
+GatewayModel& SimulatedGatewayPort::addGateway(std::unique_ptr<GatewayModel> model) {
+    others_.push_back(std::move(model));
+    server_.addGateway(*others_.back());
+    return *others_.back();
 }
 
 void SimulatedGatewayPort::setCommPort(int n) {
@@ -28,15 +42,36 @@ void SimulatedGatewayPort::setSettings(const QString& text) {
         throw PortError{7, "Invalid line settings: " + text, "simulator"};
     settings_ = *s;
     server_.setMode(s->dataBits == 7 ? LineMode::Ascii : LineMode::Rtu);
+    if (open_)
+        checkAdapter();
 }
 
 void SimulatedGatewayPort::setPortOpen(bool open) {
     if (open && lost_)
         throw PortError{1, "Device not found", "simulator"};
+    if (open)
+        checkAdapter();
     open_ = open;
-    answers_.clear();
-    received_.clear();
-    arrival_->setEnabled(false);
+    if (!keepsLine_) {
+        answers_.clear();
+        received_.clear();
+        arrival_->setEnabled(false);
+    }
+    stray_->setEnabled(false);
+    if (open && refusesRs485_)
+        reportOptionRefused(
+            PortError{25, "Inappropriate ioctl for device", "simulator", LineSetting::Rs485});
+}
+
+void SimulatedGatewayPort::strayDue() {
+    if (!open_ || faults().strayEveryMs <= 0) {
+        stray_->setEnabled(false);
+        return;
+    }
+    if (!answers_.empty())
+        return; // not while an answer is underway
+    answers_.schedule(QByteArray(1, '\xFF'), nowUs(), settings_.characterMicros());
+    armArrival();
 }
 
 void SimulatedGatewayPort::collectDue() {
@@ -46,7 +81,7 @@ void SimulatedGatewayPort::collectDue() {
 int SimulatedGatewayPort::InBufferCount() {
     if (!open_)
         return 0;
-    model_->advanceTo(clock_.nowMs());
+    server_.advanceTo(clock_.nowMs());
     collectDue();
     return int(received_.size());
 }
@@ -61,6 +96,10 @@ QByteArray SimulatedGatewayPort::Input() {
 void SimulatedGatewayPort::Output(const QByteArray& bytes) {
     if (!open_)
         throw PortError{13, "Port not open", "simulator"};
+    if (faults().strayEveryMs > 0 && !stray_->isEnabled()) {
+        stray_->setInterval(faults().strayEveryMs);
+        stray_->setEnabled(true);
+    }
     const LineFit fit = gatewayLine_ ? lineFit(*gatewayLine_, settings_) : LineFit::Same;
     if (fit == LineFit::Deaf)
         return; // the gateway's receiver sees no valid character: no request, no answer

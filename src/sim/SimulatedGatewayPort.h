@@ -37,7 +37,18 @@ public:
     const std::optional<LineSettings>& gatewayLine() const { return gatewayLine_; }
 
     GatewayModel& model() { return *model_; }
+    // Another gateway on the same line, at its own address.
+    GatewayModel& addGateway(std::unique_ptr<GatewayModel> model);
+    // The faults from now on; a stray byte starts with the next request written.
     FaultPlan& faults() { return server_.faults(); }
+    // Answers underway stay on the line while the port is closed and are read after the next
+    // open, as through a pseudo-terminal whose other end stays open.
+    void setKeepsLineWhileClosed(bool keeps) { keepsLine_ = keeps; }
+    // What the adapter in front of the gateway refuses: a baud rate (the open, or a change of
+    // settings while open, fails and names it), and the driver's RS485 mode (reported at open,
+    // the port works).
+    void refuseBaud(int baud) { refusedBaud_ = baud; }
+    void refuseRs485() { refusesRs485_ = true; }
     // Every request that reached the gateway with a good check, address first, no check.
     const std::vector<QByteArray>& requestLog() const { return requests_; }
 
@@ -46,10 +57,13 @@ private:
     // Tells the reader when the answer underway is complete, as a real port's read event does.
     void armArrival();
     void arrivalDue();
+    void strayDue();
+    void checkAdapter() const; // throws PortError for a refused setting
     double nowUs() const { return double(clock_.nowMs()) * 1000.0; }
 
     Clock& clock_;
     std::unique_ptr<GatewayModel> model_;
+    std::vector<std::unique_ptr<GatewayModel>> others_;
     GatewayServer server_;
     int port_ = 1;
     LineSettings settings_;
@@ -61,6 +75,10 @@ private:
     QByteArray received_;
     std::vector<QByteArray> requests_;
     std::unique_ptr<Timer> arrival_;
+    std::unique_ptr<Timer> stray_;
+    bool keepsLine_ = false;
+    int refusedBaud_ = 0;
+    bool refusesRs485_ = false;
 };
 
 // The demo gateway: transceiver at address 1 on ASCII 9600 even (the tool's start settings), five

@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
               .arg(options.parity == 'N'   ? "none"
                    : options.parity == 'O' ? "odd"
                                            : "even")
-              .arg(options.address)
+              .arg(addressesText(options.addresses))
               .arg(gateway.slavePath(),
                    options.link.isEmpty() ? "" : " (link " + options.link + ")"));
     const int rc = app.exec();

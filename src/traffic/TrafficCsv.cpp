@@ -1,18 +1,8 @@
 #include "traffic/TrafficCsv.h"
 
+#include "platform/CsvText.h"
 #include "platform/UtcTime.h"
 #include "traffic/TrafficRows.h"
-
-namespace {
-// A field with a comma, a quote or a line break goes in quotes, its quotes doubled.
-QByteArray field(const QString& text) {
-    QByteArray f = text.toUtf8();
-    if (!f.contains(',') && !f.contains('"') && !f.contains('\n') && !f.contains('\r'))
-        return f;
-    f.replace("\"", "\"\"");
-    return '"' + f + '"';
-}
-} // namespace
 
 QByteArray trafficCsv(const BoundedRing<TrafficRecord>& records, bool problemsOnly) {
     QByteArray csv = "time_utc,direction,frame,meaning,check,latency_ms\n";
@@ -21,9 +11,9 @@ QByteArray trafficCsv(const BoundedRing<TrafficRecord>& records, bool problemsOn
         const TrafficRecord& r = records[i];
         if (problemsOnly && !isProblem(r))
             continue;
-        csv += utcTimeText(r.wallMs) + ',' + field(directionText(r, true)) + ',' +
-               field(frameText(r.frame, r.ascii)) + ',' + field(meaningText(r, true)) + ',' +
-               field(checkText(r, true)) + ',' +
+        csv += utcTimeText(r.wallMs) + ',' + csvField(directionText(r, true)) + ',' +
+               csvField(frameText(r.frame, r.ascii)) + ',' + csvField(meaningText(r, true)) + ',' +
+               csvField(checkText(r, true)) + ',' +
                (r.latencyMs >= 0 ? QByteArray::number(r.latencyMs) : QByteArray()) + '\n';
     }
     return csv;

@@ -119,20 +119,6 @@ QString coilsText(int n, bool english) {
 }
 } // namespace
 
-std::optional<QByteArray> pduOfFrame(const QByteArray& frame, bool ascii) {
-    if (!ascii)
-        return frame.size() >= 4 ? std::optional(frame.left(frame.size() - 2)) : std::nullopt;
-    QByteArray line = frame;
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    if (!line.startsWith(':'))
-        return std::nullopt;
-    const auto bytes = bytesFromHex(QString::fromLatin1(line.mid(1)));
-    if (!bytes || bytes->size() < 3)
-        return std::nullopt;
-    return bytes->left(bytes->size() - 1); // without the LRC
-}
-
 QString requestMeaning(const QByteArray& pdu, bool english) {
     if (pdu.size() < 2)
         return say(english, "incomplete request", "unvollständige Anfrage");

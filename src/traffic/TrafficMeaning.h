@@ -4,14 +4,11 @@
 // "exception 02 illegal data address". Pure functions over the bytes, shared by the traffic view
 // and the command line's verbose output. Short or unknown frames are described, never over-read.
 
+#include "link/Hex.h" // pduOfFrame
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
-
-// The bytes of a frame as on the line without its framing and check: RTU drops the CRC, ASCII
-// reads the hex digits between ":" and the LRC. The check itself is not verified here. nullopt for
-// what is no frame (noise, a broken line).
-std::optional<QByteArray> pduOfFrame(const QByteArray& frame, bool ascii);
 
 // pdu: address, function code, data (no check).
 QString requestMeaning(const QByteArray& pdu, bool english = true);

@@ -95,6 +95,8 @@ QString checkText(const TrafficRecord& r, bool english) {
         return say(english, "exception", "Ausnahme");
     case Rejection::Noise:
         return say(english, "noise", "Störung");
+    case Rejection::Misfit:
+        return say(english, "does not fit the request", "passt nicht zur Anfrage");
     case Rejection::None:
         break;
     }

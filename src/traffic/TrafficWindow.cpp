@@ -44,17 +44,13 @@ TrafficWindow::TrafficWindow(TrafficRecorder& recorder, Clock& clock, MainWindow
 TrafficWindow::~TrafficWindow() = default;
 
 void TrafficWindow::buildLayout() {
-    lst_traffic = new QTableView(this);
+    lst_traffic = new TrafficTable(this);
     lst_traffic->setObjectName("lst_traffic");
     lst_traffic->setModel(model_);
     lst_traffic->setSelectionBehavior(QAbstractItemView::SelectRows);
     lst_traffic->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lst_traffic->setWordWrap(false);
-    // fixed row heights and column widths: a batch never measures the rows' contents
-    QHeaderView* rows = lst_traffic->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(fontMetrics().height() + 4);
+    // fixed column widths (the table fixes the row heights): a batch never measures the rows
     QHeaderView* columns = lst_traffic->horizontalHeader();
     const int digit = fontMetrics().horizontalAdvance('0');
     const int widths[] = {12, 12, 30, 32, 17, 8};
@@ -115,7 +111,7 @@ void TrafficWindow::applyTexts() {
     chk_pause->setToolTip(say("Die Liste nimmt nichts mehr auf; die Zähler zählen weiter.",
                               "The list takes nothing new; the counters go on counting."));
     model_->setEnglish(english_);
-    lbl_counters->setText(countersText(recorder_.counters(), english_));
+    showCounters();
 }
 
 void TrafficWindow::open() {
@@ -125,12 +121,15 @@ void TrafficWindow::open() {
 void TrafficWindow::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
         Form_Load();
+    else
+        refresh(); // restored: the backlog since it was minimised
     batch_->setEnabled(true);
     QWidget::showEvent(event);
 }
 
 void TrafficWindow::hideEvent(QHideEvent* event) {
-    batch_->setEnabled(false); // the recorder goes on; the next showing catches up
+    // hidden or minimised (a spontaneous hide): the recorder goes on, the view rests
+    batch_->setEnabled(false);
     QWidget::hideEvent(event);
 }
 
@@ -141,14 +140,22 @@ void TrafficWindow::Form_Load() {
 }
 
 void TrafficWindow::refresh() {
-    if (model_->catchUp() > 0 && chk_follow->isChecked())
-        lst_traffic->scrollToBottom();
+    model_->catchUp();
+    lst_traffic->settleBatch(chk_follow->isChecked());
+    // every frame changes the counters, and the wrapped, selectable label lays out its text and
+    // the window's column anew at each change: it takes them at most once a second
+    if (clock_.nowMs() - countersShownMs_ >= countersMs)
+        showCounters();
+}
+
+void TrafficWindow::showCounters() {
     lbl_counters->setText(countersText(recorder_.counters(), english_));
+    countersShownMs_ = clock_.nowMs();
 }
 
 void TrafficWindow::bt_reset_Click() {
     recorder_.resetCounters();
-    lbl_counters->setText(countersText(recorder_.counters(), english_));
+    showCounters();
 }
 
 void TrafficWindow::bt_clear_Click() {

@@ -6,7 +6,10 @@
 
 #include "core/Localisation.h"
 
+#include "traffic/TrafficTable.h"
+
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -16,7 +19,6 @@ class MessageBoxes;
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class QTableView;
 class Timer;
 class TrafficModel;
 class TrafficRecorder;
@@ -29,6 +31,8 @@ public:
 
     // The table takes over new records at most every batchMs.
     static constexpr int batchMs = 100;
+    // lbl_counters takes new counts at most every countersMs.
+    static constexpr int countersMs = 1000;
 
     TrafficWindow(TrafficRecorder& recorder, Clock& clock, MainWindowAccess& main,
                   MessageBoxes& messages, QWidget* owner);
@@ -40,7 +44,8 @@ public:
     void Form_Load();
     void setSavePathChooser(SavePathChooser chooser) { choosePath_ = std::move(chooser); }
 
-    // One batch: new rows into the table, the counters into lbl_counters.
+    // One batch: new rows into the table, the counters into lbl_counters. While the window is
+    // hidden or minimised no batch runs; the next showing takes the backlog at once.
     void refresh();
     void bt_reset_Click();
     void bt_clear_Click();
@@ -48,7 +53,7 @@ public:
     bool saveCsv(const QString& path);
 
     TrafficModel& model() { return *model_; }
-    QTableView* table() const { return lst_traffic; }
+    TrafficTable* table() const { return lst_traffic; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -57,6 +62,7 @@ protected:
 private:
     void buildLayout();
     void applyTexts();
+    void showCounters();
 
     TrafficRecorder& recorder_;
     Clock& clock_;
@@ -64,9 +70,10 @@ private:
     MessageBoxes& messages_;
     std::unique_ptr<Timer> batch_;
     SavePathChooser choosePath_;
+    int64_t countersShownMs_ = -countersMs;
 
     TrafficModel* model_;
-    QTableView* lst_traffic;
+    TrafficTable* lst_traffic;
     QLabel* lbl_counters;
     QPushButton* bt_reset;
     QCheckBox* chk_pause;

@@ -3,7 +3,8 @@
 //   qrx-doc-shots <output folder>       (runs headless with QT_QPA_PLATFORM=offscreen)
 // Files: <name>-de.png and <name>-en.png for main, sender, settings, status-learn, status-read,
 // delete, alarm (the lower part of the main window), history, ports, scan, traffic, restore (the
-// preview).
+// preview), commission; and commission-report-de.pdf / -en.pdf, the report whose first page
+// tools/screenshots.sh turns into commission-report-*.png.
 
 #include "app/MainWindow.h"
 #include "app/StartRoutine.h"
@@ -11,6 +12,8 @@
 #include "backup/ConfigFile.h"
 #include "backup/RestoreWindow.h"
 #include "backup/SaveWindow.h"
+#include "commission/CommissionWindow.h"
+#include "commission/Commissioning.h"
 #include "core/Localisation.h"
 #include "history/HistoryWindow.h"
 #include "learn/LearnPanel.h"
@@ -35,6 +38,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -353,6 +357,57 @@ bool restoreShot(const QString& language, const QString& file) {
     return ok;
 }
 
+// Commissioning the demo gateway from a site file: one sensor written, a minute of listening in
+// which the sensor of row 9 stays silent; the window, and the report as PDF for
+// tools/screenshots.sh to turn its first page into a picture.
+bool commissionShot(const QString& language, const QString& file, const QString& report) {
+    Session session(language, 1);
+    MainWindow& w = session.window();
+    if (!connected(session) || !passEnded(session))
+        return save(nullptr, file);
+    const bool english = language == "1033";
+    QDir dir(QDir::temp().filePath("qrx-doc-shots")); // a short path for the picture
+    dir.mkpath(".");
+    QFile csv(dir.filePath(english ? "office-building.csv" : "Bürohaus.csv"));
+    csv.open(QIODevice::WriteOnly);
+    csv.write(english ? "address,row,id,org,label,inverted\n"
+                        "1,0,0021A3F1,05,\"Entrance, light switch\",\n"
+                        "1,1,0081B220,06,Office 1 window,\n"
+                        "1,2,01834C17,07,Cold room 2 temperature,\n"
+                        "1,5,01835D02,07,Cold room 2 humidity,\n"
+                        "1,9,0021C488,05,Meeting room switch,\n"
+                        "1,,0081C3B5,06,Office 2 window,no\n"
+                      : "Adresse;Zeile;ID;ORG;Bezeichnung;Invertiert\n"
+                        "1;0;0021A3F1;05;Eingang, Lichttaster;\n"
+                        "1;1;0081B220;06;Büro 1 Fenster;\n"
+                        "1;2;01834C17;07;Kühlraum 2 Temperatur;\n"
+                        "1;5;01835D02;07;Kühlraum 2 Feuchte;\n"
+                        "1;9;0021C488;05;Besprechung Taster;\n"
+                        "1;;0081C3B5;06;Büro 2 Fenster;nein\n");
+    csv.close();
+    session.model().silenceSensor(9);
+    if (auto* act = w.findChild<QAction*>("act_commission"))
+        act->trigger();
+    CommissionWindow& win = w.commissionWindow();
+    win.loadSite(csv.fileName());
+    win.findChild<QLineEdit*>("txt_site")
+        ->setText(english ? "Office building, Nordstraße 5" : "Bürohaus Nordstraße 5");
+    win.findChild<QLineEdit*>("txt_technician")->setText("A. Becker");
+    win.findChild<QSpinBox*>("txt_listen_minutes")->setValue(1);
+    for (auto step : {&CommissionWindow::bt_verify_Click, &CommissionWindow::bt_apply_Click,
+                      &CommissionWindow::bt_apply_Click, &CommissionWindow::bt_listen_Click}) {
+        (win.*step)();
+        session.advanceUntil([&] { return !win.run().running(); }, 120000);
+    }
+    win.resize(900, 420);
+    QPixmap shot = win.grab().scaledToWidth(kMaxWidth, Qt::SmoothTransformation);
+    std::printf("%s %dx%d\n", qPrintable(file), shot.width(), shot.height());
+    const bool ok = shot.save(file, "PNG", 9) && win.writeReport(report);
+    win.close();
+    dir.removeRecursively();
+    return ok;
+}
+
 // Connect, the single pass under the status window, the table, the sender tab, the sensor
 // settings window, the learn wait, the delete confirmation, the history, the traffic, the restore
 // preview and the alarm.
@@ -386,6 +441,8 @@ bool takeShots(const QString& language, const QString& dir) {
     ok &= scanShot(language, path("scan"));
     ok &= trafficShot(language, path("traffic"));
     ok &= restoreShot(language, path("restore"));
+    ok &= commissionShot(language, path("commission"),
+                         dir + "/commission-report" + suffix.chopped(4) + ".pdf");
     {
         Session silent(language, 7); // nobody answers at address 7
         silent.pick(5, "ASCII");

@@ -59,6 +59,7 @@ public:
              "file"},
             {"key", "The key of --cert.", "file"},
         });
+        addSiteOption(p, "The site file whose labels the states carry (commission's CSV).");
         QCommandLineOption password("password", "", "password");
         password.setFlags(QCommandLineOption::HiddenFromHelp); // to say why it is refused
         p.addOption(password);
@@ -79,6 +80,8 @@ public:
             return e;
         if (auto e = takeTopics(p))
             return e;
+        if (auto e = takeSiteOption(p, "publish", reading_))
+            return e;
         return takeCredentials(p);
     }
 
@@ -89,6 +92,7 @@ public:
         settings_.address = c.options.address;
         settings_.line = c.options.line.text();
         settings_.toolVersion = toolVersion();
+        settings_.labels = reading_.labelsAt(uint8_t(c.options.address));
         if (settings_.name.isEmpty())
             settings_.name =
                 defaultGatewayName(QSysInfo::machineHostName(), c.options.port, c.options.address);
@@ -114,12 +118,11 @@ public:
 
 private:
     std::optional<QString> takeReading(const QCommandLineParser& p) {
-        ReadingOptions reading;
-        if (auto e = takeReadingOptions(p, reading))
+        if (auto e = takeReadingOptions(p, reading_))
             return e;
-        settings_.intervalMs = reading.intervalMs;
-        settings_.fullEvery = reading.fullEvery;
-        settings_.scale = reading.scale;
+        settings_.intervalMs = reading_.intervalMs;
+        settings_.fullEvery = reading_.fullEvery;
+        settings_.scale = reading_.scale;
         return std::nullopt;
     }
 
@@ -178,6 +181,7 @@ private:
     }
 
     PublishSettings settings_;
+    ReadingOptions reading_;
     BrokerSettings broker_;
     std::unique_ptr<MosquittoClient> client_;
     std::unique_ptr<Publisher> publisher_;

@@ -19,9 +19,10 @@ public:
             "Reads the configuration FILE (as backup wrote it) and the gateway, and prints what "
             "differs: one line per row, what the gateway holds → what the file holds. Without "
             "--yes that is a dry run: nothing is written, standard error says so when something "
-            "differs or --dry-run was given, and the exit status is 3 when something differs, 0 "
-            "when nothing does. With --yes the rows that differ are written and read back; one "
-            "line "
+            "differs or --dry-run was given, and the exit status is 3 when a row that can be "
+            "written differs, 0 when none does (a sender row of ORG 00 cannot be written and is "
+            "listed with the reason). With --yes the rows that differ are written and read back; "
+            "one line "
             "per row says \"written and verified\", \"failed: <reason>\" or \"not written\" (the "
             "gateway fell silent before its turn), the last line counts them; the exit status is "
             "0 when every row was verified, else 1. The sender rows of a file are skipped on a "
@@ -74,23 +75,22 @@ public:
 private:
     void compared(const ConfigDifferences& differences) {
         print(differenceLines(differences, true));
-        if (differences.none()) {
+        // rows that cannot be written are listed with their reason, and leave nothing to do
+        if (differences.writableRows() == 0) {
             if (dryRun_)
                 c_->complain("restore: dry run, nothing was written");
             return c_->finish(kExitDone);
         }
         if (!write_) {
-            const size_t n = differences.rows.size();
+            const int n = differences.writableRows();
             c_->complain(QString("restore: dry run, nothing was written: %1 %2 (--yes writes %3)")
                              .arg(n)
                              .arg(n == 1 ? "row differs" : "rows differ", n == 1 ? "it" : "them"));
             return c_->finish(kExitDifferences);
         }
         std::vector<RowWrite> plan = planRestore(file_, differences);
-        if (std::any_of(plan.begin(), plan.end(),
-                        [](const RowWrite& w) { return w.part == ConfigPart::ResponseTime; }))
-            c_->allowResponseTime(file_.responseTimeMs);
         job_ = std::make_unique<RestoreJob>(c_->client);
+        job_->keepTimeOut(c_->options.timeoutMs.has_value());
         job_->start(std::move(plan), {},
                     [this](const std::vector<RowResult>& results) { restored(results); });
     }
@@ -100,7 +100,7 @@ private:
             return r.outcome == RowOutcome::Failed;
         });
         if (failed != results.end() && !interrupted_)
-            c_->complain("restore: " + failed->reason);
+            c_->complain("restore: " + failed->reason());
         c_->finish(interrupted_                                    ? kExitInterrupted
                    : verifiedCount(results) == int(results.size()) ? kExitDone
                                                                    : kExitFailed);

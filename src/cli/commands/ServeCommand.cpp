@@ -70,7 +70,8 @@ public:
             {"tls-cert", "Serve HTTPS with this certificate (PEM; with --tls-key).", "file"},
             {"tls-key", "The key of --tls-cert (PEM, RSA or EC, no pass phrase).", "file"},
         });
-        addReadingOptions(p, {50, 20, {}}, "The page shows the scaled values.");
+        addReadingOptions(p, {50, 20, {}, {}}, "The page shows the scaled values.");
+        addSiteOption(p, "The site file whose labels name the rows (commission's CSV).");
     }
 
     std::optional<QString> take(const QCommandLineParser& p) override {
@@ -83,6 +84,8 @@ public:
         listen_ = *listen;
         readOnly_ = p.isSet("read-only");
         if (auto e = takeReadingOptions(p, reading_))
+            return e;
+        if (auto e = takeSiteOption(p, "serve", reading_))
             return e;
         if (auto e = takeToken(p))
             return e;
@@ -101,8 +104,9 @@ public:
     void run(CommandContext& c) override {
         // Qt's server warns on standard error of every WebSocket handshake it is told to refuse
         QLoggingCategory::setFilterRules("qt.httpserver.warning=false");
-        ServeView view{c.options.port, c.options.address, c.options.line.text(), {},
-                       reading_.scale, readOnly_};
+        ServeView view{c.options.port,        c.options.address,
+                       c.options.line.text(), reading_.labelsAt(uint8_t(c.options.address)),
+                       reading_.scale,        readOnly_};
         session_ = std::make_unique<ServeSession>(
             c.clock, c.line, c.client, std::move(view), ServeAccess{token_, {}, readOnly_},
             ServeReading{reading_.intervalMs, reading_.fullEvery});
@@ -176,7 +180,7 @@ private:
 
     ListenAddress listen_;
     bool readOnly_ = false;
-    ReadingOptions reading_{50, 20, {}};
+    ReadingOptions reading_{50, 20, {}, {}};
     QByteArray token_;
     std::optional<QSslConfiguration> tls_;
     std::unique_ptr<ServeSession> session_;

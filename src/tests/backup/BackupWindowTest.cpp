@@ -180,6 +180,25 @@ TEST_P(BackupWindows, SaveThenRestoreWithTheLineHeldMeanwhile) {
     EXPECT_FALSE(session.openWindow("frmRestore"));
 }
 
+// A file that is not a configuration is overwritten only after a box that names it, agreed.
+TEST_P(BackupWindows, AFileThatIsNotAConfigurationIsOverwrittenOnlyWhenTheUserAgrees) {
+    BackupSession session(*GetParam());
+    QTemporaryDir dir;
+    const QString path = session.dialogs.path = dir.filePath("notes.qrxcfg");
+    QFile notes(path);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly) && notes.write("site notes") > 0);
+    notes.close();
+    session.connect("RTU");
+    session.until([&] { return session.passEnded(); });
+    for (bool agree : {false, true}) {
+        session.dialogs.overwrite = agree;
+        session.trigger("act_backup");
+        EXPECT_TRUE(session.dialogs.asked.last().contains(path)) << "the box names the file";
+        session.clock.advance(20000);
+        EXPECT_EQ(readConfigFile(path).config.has_value(), agree);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, BackupWindows, ::testing::Values(&kGerman, &kEnglish),
                          [](const auto& info) {
                              return QString(info.param->language) == "1033" ? std::string("English")

@@ -87,7 +87,7 @@ TEST(RestoreDifferences, PerRowAndField) {
              g.senders[0].data = {0, 0, 0, 0};
              g.senders[0].status = 0;
          },
-         {"Sender 0: data bytes 0 0 0 0 → 80 0 0 0, status 0 → 48"}},
+         {"Sender 0: Data-Byte 3: 0 → 80, status 0 → 48"}},
         {"a sender ORG the gateway cannot take",
          [](auto&, auto& g) { g.senders[5].org = 6; },
          {"Sender 5: ORG 06 → 00 – ORG 00 cannot be written"}},
@@ -125,13 +125,16 @@ TEST(RestoreDifferences, PerRowAndField) {
     gateway.sensors[9] = {};
     gateway.senders[5].org = 6;
     gateway.responseTimeMs = 50;
+    file.responseTimeMs = 2; // below the gateway's least
     ConfigDifferences d = compareConfig(file, gateway);
+    EXPECT_EQ(d.writableRows(), 4);
     EXPECT_EQ(lines(differenceLines(d, false)),
               lines({"Sensor 2 (Temperature, cold room 2): Datenbyte 1 invertiert nein → ja",
                      "Sensor 3: ORG 06 → 00, ID 00ABCDEF → 00000000",
                      "Sensor 9: ORG 00 → 05, ID 00000000 → 0021C488",
                      "Sender 5: ORG 06 → 00 – ORG 00 kann nicht geschrieben werden",
-                     "Antwortzeit: 50 ms → 20 ms"}));
+                     "Antwortzeit: 50 ms → 5 ms (die 2 ms der Datei angehoben: Das Gateway nimmt "
+                     "nicht weniger als 5 ms)"}));
     d.rows[1].ticked = false; // sensor 3 stays
     const std::vector<RowWrite> plan = planRestore(file, d);
     ASSERT_EQ(plan.size(), 3u);
@@ -142,7 +145,7 @@ TEST(RestoreDifferences, PerRowAndField) {
     EXPECT_TRUE(plan[1].writeEntry && !plan[1].writeInversion);
     EXPECT_EQ(plan[1].id, 0x0021C488u);
     EXPECT_EQ(plan[2].part, ConfigPart::ResponseTime);
-    EXPECT_EQ(plan[2].responseTimeMs, 20);
+    EXPECT_EQ(plan[2].responseTimeMs, 5);
 }
 
 namespace {
@@ -166,13 +169,14 @@ TEST_P(RoundTrip, TheSecondGatewayThenEqualsTheFirst) {
 
     QTemporaryDir dir;
     const QString path = dir.filePath("first.qrxcfg");
-    GatewayClient fromFirst(first.line->link(), 1, backupExchangeOptions(20));
+    first.model->setResponseTimeMs(600); // longer than the second's time-out
+    GatewayClient fromFirst(first.line->link(), 1, backupExchangeOptions(600));
     SaveJob save(fromFirst, first.clock);
     EXPECT_EQ(run(first, [&](auto done) { save.start(path, {}, done); }), "");
     const ConfigLoad load = readConfigFile(path);
     ASSERT_TRUE(load.config);
 
-    GatewayClient toSecond(second.line->link(), 1, backupExchangeOptions(50));
+    GatewayClient toSecond(second.line->link(), 1, {300, 2});
     const std::vector<RowResult> results = restore(second, toSecond, *load.config);
     EXPECT_EQ(lines(resultLines(results, true)),
               lines({"Sensor 0: written and verified", "Sensor 2: written and verified",

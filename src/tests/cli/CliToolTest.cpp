@@ -115,6 +115,11 @@ TEST_P(Cli, FailuresEndWithOneAndNameTheStep) {
     silent.silent = true;
     FaultPlan exceptions;
     exceptions.exceptionEvery = 1;
+    const QString asked = QString("qrx-cli: asked address 1 on simulator (the built-in gateway) "
+                                  "with --mode %1 --baud 9600 --parity even\n"
+                                  "qrx-cli: a wrong address, mode, baud rate or parity gets no "
+                                  "answer; qrx-cli --port simulator scan finds the gateway's\n")
+                              .arg(modeName(GetParam()));
     const struct {
         FaultPlan faults;
         GatewayVariant variant;
@@ -126,17 +131,19 @@ TEST_P(Cli, FailuresEndWithOneAndNameTheStep) {
          GatewayVariant::Transceiver,
          {"--timeout", "200", "identify"},
          1,
-         QString("qrx-cli: identify: no answer (3 attempts)\n"
-                 "qrx-cli: asked address 1 on simulator (the built-in gateway) with --mode %1 "
-                 "--baud 9600 --parity even\n"
-                 "qrx-cli: a wrong address, mode, baud rate or parity gets no answer; qrx-cli "
-                 "--port simulator scan finds the gateway's\n")
-             .arg(modeName(GetParam()))},
+         "qrx-cli: read response time: no answer (3 attempts)\n" + asked},
+        {{.silent = true, .strayEveryMs = 100}, // a second master, or a bad bias
+         GatewayVariant::Transceiver,
+         {"--timeout", "200", "identify"},
+         1,
+         "qrx-cli: read response time: no answer (3 attempts); meanwhile 18 bytes from another "
+         "device on the line: a second master, or another baud rate or parity?\n" +
+             asked},
         {exceptions,
          GatewayVariant::Transceiver,
          {"read"},
          1,
-         "qrx-cli: identify: exception 04 slave device failure\n"},
+         "qrx-cli: identify: exception 04 slave device failure (3 attempts)\n"},
         {{},
          GatewayVariant::Receiver,
          {"sender", "0", "--org", "5", "--data", "0,0,0,0", "--status", "0"},
@@ -163,6 +170,19 @@ TEST_P(Cli, FailuresEndWithOneAndNameTheStep) {
         for (const QByteArray& rq : rig.port->requestLog())
             EXPECT_EQ(uint8_t(rq[1]), 0x03) << "only the identification's reads";
     }
+}
+
+// An older receiver does not answer the identification: taken as the receiver, as the window
+// does, with a note. A driver without RS485 mode is said; the port works without it.
+TEST_P(Cli, AGatewaySilentToTheIdentificationIsTakenAsTheReceiver) {
+    CliRig rig(GatewayVariant::Receiver, FaultPlan{.noIdentification = true});
+    rig.adapt = [](SimulatedGatewayPort& port) { port.refuseRs485(); };
+    EXPECT_EQ(rig.run(line() + QStringList{"read", "--format", "json"}), 0);
+    EXPECT_EQ(rig.io.err,
+              "qrx-cli: RS485 mode not available on simulator (Inappropriate ioctl for "
+              "device); the port works without it\n"
+              "qrx-cli: no answer to the identification: taken as the receiver QRX40\n");
+    EXPECT_TRUE(rig.io.out.startsWith(R"({"device":"QRX40","response_time":20,)"));
 }
 
 TEST_P(Cli, TheTimeOutFollowsTheResponseTime) {

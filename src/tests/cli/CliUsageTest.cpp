@@ -79,6 +79,12 @@ TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
         line + QStringList{"publish", "--broker", "mqtt://h", "--scale", "4=0..100"},
         line + QStringList{"publish", "--broker", "mqtt://h", "--name", "a/b"},
         line + QStringList{"publish", "--broker", "mqtt://h", "--prefix", "qrx/#"},
+        line + QStringList{"commission", QRX_SOURCE_DIR "/docs/example-site.csv"},  // names them
+        {"commission", QRX_SOURCE_DIR "/src/tests/fuzz/corpus/sitefile/comma.csv"}, // names none
+        line + QStringList{"commission", "/no/such/site.csv"},
+        line + QStringList{"publish", "--broker", "mqtt://h", "--site", "/no/such/site.csv"},
+        {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--listen", "10d"},
+        {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--language", "fr"},
         line + QStringList{"serve", "--listen", "0.0.0.0"},
         line + QStringList{"serve", "--listen", "[::1:8080"},
         line + QStringList{"serve", "--listen", "10.0.0.300:8080"},
@@ -87,6 +93,7 @@ TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
         line + QStringList{"serve", "--tls-cert", kAFile},
         line + QStringList{"serve", "--tls-cert", kAFile, "--tls-key", kAFile},
         line + QStringList{"serve", "--interval", "-5"},
+        line + QStringList{"serve", "--site", "/no/such/site.csv"},
     };
     for (const QStringList& args : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());

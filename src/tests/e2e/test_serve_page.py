@@ -1,7 +1,7 @@
 """qrx-cli serve against qrx-gateway-sim on a pseudo-terminal: the API over real sockets (token,
 a body far too large cut off at the socket, a foreign Host), a WebSocket client that sees a
 telegram arrive as one change message, Debian's chromium loading the page with its token (the
-DOM it dumps holds the learned sensors' IDs), HTTPS and WSS with a certificate made by openssl,
+DOM it dumps holds the learned sensors' IDs), the site file's labels, HTTPS and WSS with a certificate made by openssl,
 and SIGTERM. With QRX_SERVE_SHOTS=DIR the page is also pictured at 360 x 740, in English and
 German (serve-phone-en.png, serve-phone-de.png), for the manuals."""
 import json
@@ -30,6 +30,7 @@ if not CHROMIUM or not websocket or not shutil.which("openssl"):
     sys.exit(SKIP)
 
 CLI = program("qrx-cli")
+SITE = os.path.join(os.path.dirname(__file__), "..", "..", "..", "docs", "example-site.csv")
 WORK = tempfile.mkdtemp(prefix="qrx-serve-")
 # the simulator's four sensors: ID 01830000 + 111 x row
 SENSOR_IDS = ["%08X" % (0x01830000 + row * 0x111) for row in range(4)]
@@ -157,10 +158,11 @@ def tls(sim):
 
 def main():
     with GatewaySim("--mode", "rtu", "--baud", "38400", "--sensors", "4") as sim:
-        proc, base, token = serve(sim)
+        proc, base, token = serve(sim, "--site", SITE)
         try:
             rows = state_with_sensors(base, token)
             assert [r["id"] for r in rows[:4]] == SENSOR_IDS, rows[:4]
+            assert rows[0]["label"] == "EG Flur, Taster Licht", rows[0]  # from the site file
             sockets(base, token)
             telegram_as_one_message(base, token)
             browser(base, token)

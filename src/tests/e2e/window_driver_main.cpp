@@ -1,15 +1,20 @@
 // The tool's real program path for end-to-end tests: the main window (offscreen) with the device
 // adapter and the real-time clock, on a serial device given by its path. It connects as a user
 // would, waits for the end of the first table pass and prints what the window shows.
-//   qrx_e2e_window <device> <ASCII|RTU> <address> [timeout ms]
+//   qrx_e2e_window <device> <ASCII|RTU> <address> [timeout ms] [baud] [then]
+// With `then` (closed, idle, read, traffic or history) it goes on after the pass for
+// tools/measure-cpu.py, until it is stopped: the port closed, connected and idle, or reading
+// continuously, alone or with that window open (the history's rows 0..3 chosen).
 
 #include "app/MainWindow.h"
 #include "app/StartRoutine.h"
+#include "history/HistoryWindow.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
 #include "ports/PortSelector.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,17 +63,39 @@ void printWindow(MainWindow& w) {
     }
     std::fflush(stdout);
 }
+
+// After the pass: go on as `then` says; false when there is nothing to go on with.
+bool goOn(MainWindow& w, const QString& then) {
+    if (then.isEmpty())
+        return false;
+    if (then == "closed")
+        pick(w, 6, "close");
+    else if (then != "idle")
+        w.findChild<QCheckBox*>("chk_read")->setChecked(true);
+    if (then == "traffic")
+        w.findChild<QAction*>("act_traffic")->trigger();
+    if (then == "history") {
+        w.findChild<QAction*>("act_history")->trigger();
+        w.historyWindow().selectRows({0, 1, 2, 3}); // 16 lines in the chart
+    }
+    std::printf("measuring %s\n", qPrintable(then));
+    std::fflush(stdout);
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s <device> <ASCII|RTU> <address> [timeout ms]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s <device> <ASCII|RTU> <address> [timeout ms] [baud] [then]\n",
+                     argv[0]);
         return 2;
     }
     const QString device = argv[1], mode = argv[2], address = argv[3];
     const int timeoutMs = argc > 4 ? atoi(argv[4]) : 60000;
+    const QString baud = argc > 5 ? argv[5] : "9600", then = argc > 6 ? argv[6] : "";
     const StoredSettingReader read = [&device](const QString& key, const QString& value) {
         if (key.endsWith("\\Ports") && value == "COM4")
             return device;
@@ -84,7 +111,7 @@ int main(int argc, char** argv) {
     runStartRoutine(settings, window, MSComm1);
 
     pick(window, 0, "COM4");
-    pick(window, 1, "9600");
+    pick(window, 1, baud);
     window.findChild<QLineEdit*>("txt_Modbus_adress")->setText(address);
     pick(window, 5, mode);
     pick(window, 6, "open");
@@ -107,7 +134,9 @@ int main(int argc, char** argv) {
         for (const QString& m : messages.shown)
             std::printf("message %s\n", qPrintable(QString(m).replace('\n', ' ')));
         printWindow(window);
-        app.quit();
+        watch.stop();
+        if (!passEnded || !goOn(window, then))
+            app.quit();
     });
     watch.start(100);
     app.exec();

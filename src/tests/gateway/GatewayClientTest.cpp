@@ -94,9 +94,10 @@ TEST_P(Client, WritesAreReadBackAndRefusalsNameTheStep) {
         EXPECT_EQ(rig.model->reg(413), 1) << "Data-Byte 0 of sender row 1";
     }
 
-    GatewayClient elsewhere(rig.line->link(), 9, {200, 1}); // nobody answers at 9
+    // nobody answers at 9: not even the response-time read after the identification
+    GatewayClient elsewhere(rig.line->link(), 9, {200, 1});
     EXPECT_EQ(rig.run([&](auto d) { elsewhere.readAll({}, d); }),
-              "identify: no answer (2 attempts)");
+              "read response time: no answer (2 attempts)");
 }
 
 INSTANTIATE_TEST_SUITE_P(ModesAndVariants, Client,

@@ -110,15 +110,18 @@ TEST(HistoryCsv, TheFileExactly) {
     history.record(5, decoded(0x07, 0x01834C17, 12, {128, 51, 255, 7},
                               {"50,1960784313725", "-20", "1,5", "7"}));
     history.record(9, decoded(0x06, 0x1, 1)); // not chosen
-    const QByteArray csv = historyCsv(history, {5, 2, 5});
+    const QByteArray csv = historyCsv(history, {5, 2, 5}, [](int row) {
+        return row == 5 ? QString("Kühlraum \"Nord\", Decke") : QString();
+    });
     QLocale::setDefault(before);
     EXPECT_EQ(csv.toStdString(),
               "time_utc,row,sensor_id,org,byte0,byte1,byte2,byte3,scaled0,scaled1,scaled2,"
-              "scaled3,time_value,telegram\n"
-              "2026-12-01T08:30:00.000Z,5,01834C17,07,128,0,255,7,128,0,255,7,65535,0\n"
-              "2026-12-01T08:30:00.250Z,2,0021A3F1,05,0,48,0,0,-40,48,0,0,1,0\n"
+              "scaled3,time_value,telegram,label\n"
+              "2026-12-01T08:30:00.000Z,5,01834C17,07,128,0,255,7,128,0,255,7,65535,0,"
+              "\"Kühlraum \"\"Nord\"\", Decke\"\n"
+              "2026-12-01T08:30:00.250Z,2,0021A3F1,05,0,48,0,0,-40,48,0,0,1,0,\n"
               "2026-12-02T08:30:00.251Z,5,01834C17,07,128,51,255,7,50.1960784313725,-20,1.5,7,12,"
-              "1\n");
+              "1,\"Kühlraum \"\"Nord\"\", Decke\"\n");
 }
 
 // A row learned anew with another sensor: the trend starts a new series, never joining the two.

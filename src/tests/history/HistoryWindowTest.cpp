@@ -159,3 +159,22 @@ TEST(HistoryWindow, TheSelectionGoesToTheChartAndToTheFiles) {
     EXPECT_TRUE(session.messages.shown[0].startsWith("Die Datei"))
         << session.messages.shown[0].toStdString();
 }
+
+// Live, the chart draws new points at most once a second, also when the rows it shows are read
+// a few hundred milliseconds apart.
+TEST(HistoryWindow, TheLiveChartRedrawsAtMostOnceASecond) {
+    HistorySession session;
+    session.connect("RTU");
+    session.clock.advance(20000);
+    HistoryWindow& h = session.openHistory();
+    h.selectRows({0, 3});
+    std::vector<int64_t> drawn; // when lines got points
+    for (int line = 0; line < h.chartView()->lineCount(); ++line)
+        QObject::connect(h.chartView()->line(line), &QXYSeries::pointAdded,
+                         [&] { drawn.push_back(session.clock.nowMs()); });
+    session.find<QCheckBox>("chk_read")->setChecked(true);
+    session.clock.advance(20000);
+    ASSERT_GT(drawn.size(), 3u);
+    for (size_t i = 1; i < drawn.size(); ++i)
+        EXPECT_TRUE(drawn[i] == drawn[i - 1] || drawn[i] - drawn[i - 1] >= 1000) << i;
+}

@@ -473,6 +473,44 @@ TEST_F(LinkFixture, AfterATimeOutTheNextFrameWaitsForAQuietLine) {
     }
 }
 
+// A request that replaces one within its time-out: the old one's answer, arriving after the new
+// request went out, does not fit it (function code, byte count, write echo) and is rejected; the
+// new one's own answer is still taken.
+TEST_F(LinkFixture, AReplacedRequestsAnswerIsNotTakenForTheNewOne) {
+    struct Rig : LinkFixture {
+        void TestBody() override {}
+    };
+    const QByteArray block = "010314" + QByteArray(40, '0'); // ten registers
+    const struct {
+        int kinds[2], rows[2]; // RTU builds from the row, ASCII sends the text
+        QByteArray texts[2], stale, own;
+    } cases[] = {
+        {{4, 7}, {0, 0}, {"01030000000A", "010100200020"}, block, "01010400000000"},
+        {{14, 4}, {0, 0}, {"010301410001", "01030000000A"}, "0103020041", block},
+        {{2, 2}, {3, 5}, {"010F000300010101", "010F000500010101"}, "010F00030001", "010F00050001"},
+    };
+    for (const char* m : {"RTU", "ASCII"})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(m + std::string(" ") + c.texts[1].constData());
+            Rig f;
+            f.mode(m);
+            auto frame = [&](const QByteArray& hex) {
+                return QString(m) == "RTU" ? f.rtu(hex) : asciiFrame(QString(hex));
+            };
+            for (int i : {0, 1}) {
+                f.s.RequestKind = c.kinds[i];
+                f.s.RequestText = c.texts[i];
+                f.s.RegisterCounter = int16_t(10 * c.rows[i]);
+                f.link.send();
+            }
+            f.feed(frame(c.stale));
+            f.feed(frame(c.own));
+            ASSERT_EQ(f.answers.size(), 1);
+            EXPECT_TRUE(f.answers[0].startsWith(QString("%1:%2").arg(c.kinds[1]).arg(c.own)));
+            EXPECT_TRUE(f.tap.log.contains(rejected(Rejection::Misfit)));
+        }
+}
+
 TEST_F(LinkFixture, ARequestWithoutTimeOutIsWrittenAtOnce) {
     mode("RTU");
     s.RequestKind = 14;

@@ -55,7 +55,7 @@ TEST(PortMap, TheUsersEntryWinsTogetherWithItsRs485Option) {
          {"/dev/ttyUSB0", false, S::System}},
         {"",
          "\"COM3\"=\"/dev/ttyUSB1\"\n\"COM3 RS485\"=\"off\"\n",
-         {"/dev/ttyUSB1", false, S::User}},
+         {"/dev/ttyUSB1", false, S::User, true}},
     };
     for (const Case& c : cases) {
         const PortMapping got = resolvePort(3, readerOf(c.system), readerOf(c.user));
@@ -103,7 +103,8 @@ TEST(UserPortsFile, ASaveChangesOneEntryAndKeepsEverythingElse) {
         // removed; CR LF stays CR LF, a quote in a path is escaped
         {key + "\r\n\"COM3\"=\"/dev/x\"\r\n\"COM4\"=\"/dev/y\"\r\n", std::nullopt,
          key + "\r\n\"COM4\"=\"/dev/y\"\r\n"},
-        {key + "\r\n", PortMapping{"/dev/a\"b"}, key + "\r\n\"COM3\"=\"/dev/a\\\"b\"\r\n"},
+        {key + "\r\n", PortMapping{"/dev/a\"b", false, {}, true},
+         key + "\r\n\"COM3\"=\"/dev/a\\\"b\"\r\n\"COM3 RS485\"=\"off\"\r\n"},
         // a file without the Ports key gets it at the end
         {"[HKEY_LOCAL_MACHINE\\Other]\n\"V\"=\"w\"", PortMapping{"/dev/ttyUSB0"},
          "[HKEY_LOCAL_MACHINE\\Other]\n\"V\"=\"w\"\n\n" + key + "\n\"COM3\"=\"/dev/ttyUSB0\"\n"},

@@ -162,8 +162,8 @@ TEST(Publisher, SilentGatewayGoesOfflineAndComesBack) {
     rig.runUntil([&] { return rig.status() == "offline"; });
     const int64_t requests = rig.port->requestLog().size();
     rig.clock.advance(20000);
-    // 1 s, 2 s, 4 s, 8 s between the attempts: an identification with its retry each
-    EXPECT_LE(rig.port->requestLog().size() - requests, 2u * 5);
+    // 1 s, 2 s, 4 s, 8 s between the attempts: the identification and the response-time read
+    EXPECT_LE(rig.port->requestLog().size() - requests, 4u * 5);
     rig.port->faults().silent = false;
     rig.port->faults().exceptionEvery = 1; // it answers, but not to the identification
     rig.runUntil([&] { return !rig.complaints.filter("exception 04").isEmpty(); });

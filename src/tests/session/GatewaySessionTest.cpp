@@ -110,6 +110,20 @@ TEST_P(GatewaySession, ContinuousReadingFollowsTheGatewaysTelegrams) {
     EXPECT_GT(int(model->reg(37)), 0);
 }
 
+// Every pass fills every row; a field that shows the text already keeps it, and its selection.
+TEST_P(GatewaySession, AnUnchangedAnswerSetsNoText) {
+    connect();
+    clock.advance(20000);
+    const QStringList fields{"txt_data_1_9", "txt_time_9", "txt_sender_id_2", "txt_snd_data_1_2",
+                             "txt_snd_status_2"};
+    for (const QString& name : fields)
+        find<QLineEdit>(name)->selectAll();
+    find<QCheckBox>("chk_read")->click();
+    clock.advance(15000);
+    for (const QString& name : fields)
+        EXPECT_TRUE(find<QLineEdit>(name)->hasSelectedText()) << name.toStdString();
+}
+
 // A client of the link takes the line in the middle of continuous reading: the window asks
 // nothing while it holds it, the client's exchange is answered, and once the line is given back
 // the response time and one pass show what the client changed.

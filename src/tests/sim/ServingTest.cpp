@@ -5,10 +5,13 @@
 #include "sim/FrameLog.h"
 #include "sim/GatewayServer.h"
 #include "sim/LineFit.h"
+#include "sim/PtyGateway.h"
 #include "sim/SimOptions.h"
 #include "sim/SimulatedGatewayPort.h"
 #include "sim/SlaveFraming.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <termios.h>
 
@@ -114,6 +117,18 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"exception=2", "aeae"}, FaultCase{"noise=3", "aaaa", 3},
                       FaultCase{"late=1500", "aaaa", 0, 1520}, FaultCase{"silent", "dddd"},
                       FaultCase{"lost=3", "aal"}));
+
+// qrx-gateway-sim --link PATH never replaces a file, nor removes it at the end.
+TEST(PtyGateway, ALinkPathThatHoldsAFileIsRefusedAndKept) {
+    QTemporaryDir dir;
+    SimOptions o;
+    o.link = dir.filePath("notes");
+    QFile notes(o.link);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly) && notes.write("site notes") > 0);
+    notes.close();
+    EXPECT_FALSE(PtyGateway(o, {}).start().isEmpty());
+    EXPECT_EQ(notes.size(), 10) << "the file stays as it was";
+}
 
 TEST(ServerFaults, UnknownNamesAndBadNumbersAreRefused) {
     for (const char* text : {"drop", "drop=0", "drop=x", "loud=2", "silent=1", "late=-5", ""}) {
@@ -229,7 +244,7 @@ TEST(LineFit, APseudoTerminalsFlagsTellTheToolsSettings) {
 
 TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
     auto ok = parseSimOptions(
-        {"sim", "--mode",    "ASCII",  "--address",     "12",        "--variant",
+        {"sim", "--mode",    "ASCII",  "--address",     "12,3",      "--variant",
          "qrx", "--sensors", "32",     "--learn-delay", "500",       "--response-time",
          "0",   "--fault",   "drop=3", "--fault",       "late=2000", "--seed",
          "9",   "--baud",    "19200",  "--link",        "/tmp/gw",   "--parity",
@@ -237,7 +252,7 @@ TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
     ASSERT_TRUE(std::holds_alternative<SimOptions>(ok));
     const SimOptions& o = std::get<SimOptions>(ok);
     EXPECT_EQ(o.mode, LineMode::Ascii);
-    EXPECT_EQ(o.address, 12);
+    EXPECT_EQ(o.addresses, (std::vector<uint8_t>{12, 3}));
     EXPECT_EQ(o.variant, GatewayVariant::Receiver);
     EXPECT_EQ(o.sensors, 32);
     EXPECT_EQ(o.learnDelayMs, 500);
@@ -253,6 +268,8 @@ TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
         {"sim", "--mode", "tcp"},
         {"sim", "--address", "0"},
         {"sim", "--address", "248"},
+        {"sim", "--address", "1,1"},
+        {"sim", "--address", "1,"},
         {"sim", "--sensors", "33"},
         {"sim", "--response-time", "65536"},
         {"sim", "--fault", "boom"},
@@ -271,9 +288,10 @@ TEST(SimOptions, TheModelHasTheAskedSensorsAndResponseTime) {
     SimOptions o;
     o.sensors = 3;
     o.responseTimeMs = 75;
-    o.address = 4;
-    auto m = makeGatewayModel(o);
+    o.addresses = {4, 5};
+    auto m = makeGatewayModel(o, 4);
     EXPECT_EQ(m->address(), 4);
+    EXPECT_EQ(makeGatewayModel(o, 5)->reg(11), 0x0187); // its own sensors: IDs 0187xxxx
     EXPECT_EQ(m->responseTimeMs(), 75);
     for (int row = 0; row < 3; ++row)
         EXPECT_NE(m->reg(10 * row), 0) << row;

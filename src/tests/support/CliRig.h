@@ -42,12 +42,15 @@ struct CliRig {
     FaultPlan faultPlan;
     // The gateway's own line settings; without them it understands whatever the tool sets.
     std::optional<LineChoice> gatewayLine;
+    std::function<void(SimulatedGatewayPort&)> adapt; // the adapter in front of the gateway
     CliTool tool{clock, io, [this](const QString&) {
                      gateway = model.get();
                      auto p =
                          std::make_unique<SimulatedGatewayPort>(clock, std::move(model), faultPlan);
                      if (gatewayLine)
                          p->setGatewayLine(gatewayLine->settings());
+                     if (adapt)
+                         adapt(*p);
                      port = p.get();
                      return p;
                  }};

@@ -126,3 +126,27 @@ TEST(TrafficWindow, TextsFollowTheStoredLanguage) {
         t.close();
     }
 }
+
+// Hidden or minimised, the window does no work while the recorder goes on; showing it again
+// takes the backlog at once.
+TEST(TrafficWindow, HiddenOrMinimisedItRestsAndCatchesUpWhenShown) {
+    for (bool minimise : {false, true}) {
+        SCOPED_TRACE(minimise ? "minimised" : "hidden");
+        TrafficSession session;
+        session.connect("RTU");
+        TrafficWindow& t = session.openTraffic();
+        session.find<QCheckBox>("chk_read")->setChecked(true);
+        session.clock.advance(3000);
+        minimise ? t.setWindowState(Qt::WindowMinimized) : t.hide();
+        const int rows = t.model().rowCount();
+        auto* counters = t.findChild<QLabel*>("lbl_counters");
+        const QString shown = counters->text();
+        session.clock.advance(3000);
+        EXPECT_EQ(t.model().rowCount(), rows);
+        EXPECT_EQ(counters->text(), shown);
+        minimise ? t.setWindowState(Qt::WindowNoState) : t.show();
+        EXPECT_EQ(size_t(t.model().rowCount()), session.w->trafficRecorder()->records().size());
+        EXPECT_NE(counters->text(), shown);
+        t.close();
+    }
+}
