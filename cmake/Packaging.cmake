@@ -53,15 +53,15 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Korvalund QRX tools <qrx-tools@korvalund.ex
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON) # the package without the debug information of RelWithDebInfo
-# The Qt 6 runtime and libmosquitto: dpkg-shlibdeps (dpkg-dev) names the exact libraries where
-# it is there. adduser makes the publisher's user (packaging/postinst).
+# The Qt 6 runtime (with the HTTP server and WebSockets of qrx-cli serve), libmosquitto and
+# libqrencode: dpkg-shlibdeps (dpkg-dev) names the exact libraries where it is there. adduser makes the publisher's user (packaging/postinst).
 find_program(QRX_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(QRX_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), libqt6charts6 (>= 6.4), libmosquitto1 (>= 2.0), adduser")
+        "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), libqt6charts6 (>= 6.4), libqt6network6 (>= 6.4), libqt6httpserver6 (>= 6.4), libqt6websockets6 (>= 6.4), libmosquitto1 (>= 2.0), libqrencode4 (>= 4.1), adduser")
 endif()
 # the installed settings are the administrator's: an upgrade keeps changes to them
 file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles "${QRX_DEFAULT_SETTINGS_FILE}\n")

@@ -13,7 +13,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialpo
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core socat
           python3-pymodbus python3-serial python3-serial-asyncio mbpoll ser2net clang libclang-rt-14-dev
           poppler-utils dpkg-dev desktop-file-utils libmosquitto-dev mosquitto mosquitto-clients
-          openssl)
+          openssl qt6-httpserver-dev qt6-websockets-dev libqrencode-dev chromium python3-websocket)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

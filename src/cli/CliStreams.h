@@ -11,6 +11,8 @@ public:
     virtual void message(const QString& line) = 0; // standard error, one line
     // Pushes the data written so far out to the reader (a log file, a pipe).
     virtual void flush() = 0;
+    // Standard output is a terminal (a person reads it, colours work).
+    virtual bool dataOnTerminal() const { return false; }
 };
 
 class RecordingStreams : public CliStreams {

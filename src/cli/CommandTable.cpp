@@ -25,6 +25,8 @@ const std::vector<CommandEntry>& commandTable() {
         {"publish", "Publishes the gateway to an MQTT broker until Ctrl-C.", makePublishCommand},
         {"commission", "Checks a site's sensors against its site file; the handover report.",
          makeCommissionCommand},
+        {"serve", "A page for the phone at the sensor: watch and learn in, until Ctrl-C.",
+         makeServeCommand},
     };
     return table;
 }

@@ -34,6 +34,7 @@ public:
         std::fputs((line + '\n').toUtf8().constData(), stderr);
     }
     void flush() override { std::fflush(stdout); }
+    bool dataOnTerminal() const override { return isatty(STDOUT_FILENO) == 1; }
 };
 
 // The handover report's PDF needs the fonts of a QGuiApplication: then one without a display.

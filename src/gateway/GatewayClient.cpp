@@ -123,19 +123,7 @@ void GatewayClient::readNext(int index, std::function<void(int, int)> progress) 
         progress(2 + index, total);
     auto next = [this, index, progress] { readNext(index + 1, progress); };
     if (index == 0) {
-        ask(
-            "read inversion flags", R::readInversionFlags(address_),
-            [this](const QByteArray& a, QString& why) {
-                const auto flags = inversionFlagsFromAnswer(a);
-                if (!flags) {
-                    why = "not an answer to the coil read";
-                    return false;
-                }
-                for (int row = 0; row < kGatewaySensorSlots; ++row)
-                    image.sensors[row].inverted = (*flags)[row];
-                return true;
-            },
-            next);
+        readFlagsThen(next);
     } else if (index <= kGatewaySensorSlots) {
         readSlotThen(index - 1, next);
     } else if (index - kGatewaySensorSlots <= int(image.senders.size())) {
@@ -143,6 +131,27 @@ void GatewayClient::readNext(int index, std::function<void(int, int)> progress) 
     } else {
         finish(std::nullopt);
     }
+}
+
+void GatewayClient::readFlagsThen(std::function<void()> then) {
+    ask(
+        "read inversion flags", R::readInversionFlags(address_),
+        [this](const QByteArray& a, QString& why) {
+            const auto flags = inversionFlagsFromAnswer(a);
+            if (!flags) {
+                why = "not an answer to the coil read";
+                return false;
+            }
+            for (int row = 0; row < kGatewaySensorSlots; ++row)
+                image.sensors[row].inverted = (*flags)[row];
+            return true;
+        },
+        std::move(then));
+}
+
+void GatewayClient::readInversionFlags(OperationDone done) {
+    begin(std::move(done));
+    readFlagsThen([this] { finish(std::nullopt); });
 }
 
 void GatewayClient::readSlotThen(int row, std::function<void()> then) {

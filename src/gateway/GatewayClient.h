@@ -54,6 +54,7 @@ public:
     // The rest of the whole read, after identify(): the inversion flags, the sensor slots and
     // the sender slots of the transceiver (41 or 33 requests). progress counts as for readAll.
     void readTables(std::function<void(int, int)> progress, OperationDone done);
+    void readInversionFlags(OperationDone done);      // into image.sensors[..].inverted
     void readSensorSlot(int row, OperationDone done); // into image.sensors[row]
     void readSenderSlot(int row, OperationDone done); // into image.senders[row]
 
@@ -79,6 +80,7 @@ private:
     void ask(const QString& step, const QByteArray& request, Take take, std::function<void()> then,
              std::function<void()> unanswered = {});
     void readNext(int index, std::function<void(int, int)> progress);
+    void readFlagsThen(std::function<void()> then);
     void readSlotThen(int row, std::function<void()> then);
     void readSenderThen(int row, std::function<void()> then);
 

@@ -6,8 +6,8 @@
 // are dropped. A lost connection is tried again after a growing pause (1 s up to 60 s). A
 // refusal of the credentials or the certificate before the first connect is final.
 
+#include "platform/GrowingPause.h"
 #include "publish/BrokerClient.h"
-#include "publish/GrowingPause.h"
 
 #include <QByteArray>
 #include <functional>

@@ -1,7 +1,6 @@
 #include "publish/PublishMessages.h"
 
 #include "platform/UtcTime.h"
-#include "sensors/Scaling.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,14 +9,6 @@
 namespace {
 QByteArray compact(const QJsonObject& o) {
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
-}
-
-// The window's scaled value, to the 15 significant digits the window shows (JSON would
-// otherwise carry the 17 of the double: 50.19607843137255 where the window shows 50.1960784313725).
-QJsonValue scaledJson(uint8_t raw, const ScaleRange& range) {
-    const QLocale c = QLocale::c();
-    const auto v = scaledValue(raw, range.lower, range.upper, c);
-    return v ? QJsonValue(c.toDouble(generalNumberText(*v, c))) : QJsonValue();
 }
 
 QJsonValue labelJson(const PublishSettings& s, int row) {
@@ -53,7 +44,7 @@ QByteArray statePayload(int row, const SensorSlot& slot, std::optional<int64_t> 
     if (s.scale) {
         QJsonArray scaled;
         for (int k = 0; k < 4; ++k)
-            scaled.append(scaledJson(slot.data[k], (*s.scale)[k]));
+            scaled.append(scaledJsonValue(slot.data[k], (*s.scale)[k]));
         o["scaled"] = scaled;
     }
     return compact(o);

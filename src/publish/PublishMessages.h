@@ -8,18 +8,12 @@
 //   homeassistant/sensor/UID/config    Home Assistant discovery, one entity per data byte
 
 #include "gateway/GatewayImage.h"
+#include "sensors/Scaling.h"
 
 #include <QByteArray>
 #include <QString>
 #include <array>
 #include <optional>
-
-// A data byte's measuring range, as the window's scaling takes it: raw 0 shows lower, raw 255
-// upper (texts in the C locale: "-40", "60").
-struct ScaleRange {
-    QString lower = "0";
-    QString upper = "255";
-};
 
 struct PublishSettings {
     QString prefix = "qrx";

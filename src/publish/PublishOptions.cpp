@@ -1,6 +1,5 @@
 #include "publish/PublishOptions.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -23,19 +22,6 @@ bool parseBrokerUrl(const QString& text, BrokerSettings& broker, QString& error)
     return true;
 }
 
-std::optional<std::pair<int, ScaleRange>> parseScale(const QString& text, QString& error) {
-    static const QRegularExpression form(
-        R"(^([0-3])=(-?[0-9]{1,9}(?:\.[0-9]{1,9})?)\.\.(-?[0-9]{1,9}(?:\.[0-9]{1,9})?)$)");
-    const auto m = form.match(text);
-    if (!m.hasMatch()) {
-        error = QString("--scale takes BYTE=LOWER..UPPER, data byte 0..3 and two numbers "
-                        "(\"0=-40..60\"), not \"%1\"")
-                    .arg(text);
-        return std::nullopt;
-    }
-    return std::make_pair(m.captured(1).toInt(), ScaleRange{m.captured(2), m.captured(3)});
-}
-
 bool validPrefix(const QString& text) {
     static const QRegularExpression level("^[^/+#\\x00-\\x1f]+$");
     if (text.isEmpty() || text.size() > 200)
@@ -49,30 +35,6 @@ bool validPrefix(const QString& text) {
 bool validName(const QString& text) {
     static const QRegularExpression name("^[A-Za-z0-9_-]{1,100}$");
     return name.match(text).hasMatch();
-}
-
-std::optional<QByteArray> readPasswordFile(const QString& path, QString& error) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        error = QString("--password-file: cannot read %1: %2").arg(path, f.errorString());
-        return std::nullopt;
-    }
-    constexpr qint64 kMostBytes = 4096;
-    const QByteArray content = f.read(kMostBytes + 1);
-    if (content.size() > kMostBytes) {
-        error = QString("--password-file: %1 is larger than 4 KiB; it holds the password on its "
-                        "first line")
-                    .arg(path);
-        return std::nullopt;
-    }
-    QByteArray password = content.left(content.indexOf('\n'));
-    if (password.endsWith('\r'))
-        password.chop(1);
-    if (password.isEmpty()) {
-        error = QString("--password-file: the first line of %1 is empty").arg(path);
-        return std::nullopt;
-    }
-    return password;
 }
 
 QString defaultGatewayName(const QString& hostName, const QString& port, int address) {

@@ -4,8 +4,8 @@
 // new state, a learned sensor its Home Assistant discovery, a deleted one the removal of both.
 // Nothing from the broker reaches the gateway: the publisher subscribes to nothing.
 
+#include "gateway/GatewayReader.h"
 #include "publish/BrokerSession.h"
-#include "publish/GatewayReader.h"
 #include "publish/PublishMessages.h"
 
 #include <array>

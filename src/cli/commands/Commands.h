@@ -20,3 +20,4 @@ std::unique_ptr<CliCommand> makeRestoreCommand();
 std::unique_ptr<CliCommand> makeScanCommand();
 std::unique_ptr<CliCommand> makePublishCommand();
 std::unique_ptr<CliCommand> makeCommissionCommand();
+std::unique_ptr<CliCommand> makeServeCommand();

@@ -6,8 +6,9 @@
 #include "backup/ConfigFile.h"
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
+#include "cli/ReadingOptions.h"
 #include "cli/commands/Commands.h"
-#include "commission/SiteFile.h"
+#include "platform/SecretFile.h"
 #include "publish/MosquittoClient.h"
 #include "publish/PublishOptions.h"
 #include "publish/Publisher.h"
@@ -40,13 +41,9 @@ public:
              "<hostname>-<port>-<address>.",
              "name"},
             {"prefix", "First topic levels. Default qrx.", "prefix", "qrx"},
-            {"interval", "Milliseconds from the end of a pass to the next. Default 1000.", "ms",
-             "1000"},
-            {"full-every", "Every this many passes the whole table. Default 30.", "n", "30"},
-            {"scale",
-             "BYTE=LOWER..UPPER: data byte 0..3 scaled as the window scales it (raw 0 gives "
-             "LOWER, 255 UPPER); repeatable. The states then carry \"scaled\".",
-             "range"},
+        });
+        addReadingOptions(p, {}, "The states then carry \"scaled\".");
+        p.addOptions({
             {"discovery", "homeassistant (default) or off.", "kind", "homeassistant"},
             {"expire-after",
              "Home Assistant's expire_after in seconds; 0 leaves it out. Default 86400.", "s",
@@ -61,9 +58,8 @@ public:
             {"cert", "Our certificate, when the broker asks for one (mqtts://; with --key).",
              "file"},
             {"key", "The key of --cert.", "file"},
-            {"site", "The site file whose labels the states carry (commission's CSV).",
-             "SITE.csv"},
         });
+        addSiteOption(p, "The site file whose labels the states carry (commission's CSV).");
         QCommandLineOption password("password", "", "password");
         password.setFlags(QCommandLineOption::HiddenFromHelp); // to say why it is refused
         p.addOption(password);
@@ -84,12 +80,8 @@ public:
             return e;
         if (auto e = takeTopics(p))
             return e;
-        if (p.isSet("site")) {
-            const SiteLoad load = readSiteFile(p.value("site"));
-            if (!load.site)
-                return "publish: --site refused: " + clause(load.refusal->text(true));
-            site_ = load.site;
-        }
+        if (auto e = takeSiteOption(p, "publish", reading_))
+            return e;
         return takeCredentials(p);
     }
 
@@ -100,13 +92,7 @@ public:
         settings_.address = c.options.address;
         settings_.line = c.options.line.text();
         settings_.toolVersion = toolVersion();
-        if (site_) {
-            if (!site_->addressColumn)
-                site_->placeAt(c.options.address);
-            for (const auto& [at, label] : site_->labels())
-                if (at.first == c.options.address)
-                    settings_.labels[at.second] = label;
-        }
+        settings_.labels = reading_.labelsAt(uint8_t(c.options.address));
         if (settings_.name.isEmpty())
             settings_.name =
                 defaultGatewayName(QSysInfo::machineHostName(), c.options.port, c.options.address);
@@ -132,25 +118,11 @@ public:
 
 private:
     std::optional<QString> takeReading(const QCommandLineParser& p) {
-        QString error;
-        const auto interval = numberArgument("--interval", p.value("interval"), 0, 86400000, error);
-        const auto fullEvery =
-            interval ? numberArgument("--full-every", p.value("full-every"), 1, 100000, error)
-                     : std::nullopt;
-        if (!fullEvery)
-            return error;
-        settings_.intervalMs = int(*interval);
-        settings_.fullEvery = int(*fullEvery);
-        const QStringList scales = p.values("scale");
-        if (scales.isEmpty())
-            return std::nullopt;
-        settings_.scale.emplace();
-        for (const QString& s : scales) {
-            const auto range = parseScale(s, error);
-            if (!range)
-                return error;
-            (*settings_.scale)[range->first] = range->second;
-        }
+        if (auto e = takeReadingOptions(p, reading_))
+            return e;
+        settings_.intervalMs = reading_.intervalMs;
+        settings_.fullEvery = reading_.fullEvery;
+        settings_.scale = reading_.scale;
         return std::nullopt;
     }
 
@@ -186,7 +158,8 @@ private:
             if (broker_.username.isEmpty())
                 return QString("--password-file needs --username");
             QString error;
-            const auto password = readPasswordFile(p.value("password-file"), error);
+            const auto password =
+                readSecretFile(p.value("password-file"), "--password-file", "password", error);
             if (!password)
                 return error;
             broker_.password = *password;
@@ -208,7 +181,7 @@ private:
     }
 
     PublishSettings settings_;
-    std::optional<SiteFile> site_; // --site
+    ReadingOptions reading_;
     BrokerSettings broker_;
     std::unique_ptr<MosquittoClient> client_;
     std::unique_ptr<Publisher> publisher_;

@@ -85,6 +85,15 @@ TEST(CliUsage, BadUsageEndsWithTwoAndSendsNothing) {
         line + QStringList{"publish", "--broker", "mqtt://h", "--site", "/no/such/site.csv"},
         {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--listen", "10d"},
         {"commission", QRX_SOURCE_DIR "/docs/example-site.csv", "--language", "fr"},
+        line + QStringList{"serve", "--listen", "0.0.0.0"},
+        line + QStringList{"serve", "--listen", "[::1:8080"},
+        line + QStringList{"serve", "--listen", "10.0.0.300:8080"},
+        line + QStringList{"serve", "--listen", "127.0.0.1:65536"},
+        line + QStringList{"serve", "--token-file", kAFile}, // its first line is no token
+        line + QStringList{"serve", "--tls-cert", kAFile},
+        line + QStringList{"serve", "--tls-cert", kAFile, "--tls-key", kAFile},
+        line + QStringList{"serve", "--interval", "-5"},
+        line + QStringList{"serve", "--site", "/no/such/site.csv"},
     };
     for (const QStringList& args : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());

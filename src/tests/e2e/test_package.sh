@@ -23,7 +23,8 @@ grep -q '^ Package: qrx-qtx-rs485-modbus$' <<<"$info" || fail "package name: $in
 grep -q '^ Maintainer: .\+' <<<"$info" || fail "no maintainer"
 grep -q '^ Description: .\+' <<<"$info" || fail "no description"
 depends=$(sed -n 's/^ Depends: //p' <<<"$info")
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6charts6 libmosquitto1 adduser; do
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6charts6 libqt6httpserver6 \
+           libqt6websockets6 libmosquitto1 libqrencode4 adduser; do
     grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 

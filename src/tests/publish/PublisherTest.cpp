@@ -4,10 +4,7 @@
 
 #include "publish/Publisher.h"
 #include "gateway/GatewayRequests.h"
-#include "link/LineSession.h"
-#include "platform/MessageBoxes.h"
-#include "platform/Timer.h"
-#include "sim/SimulatedGatewayPort.h"
+#include "support/ReadingLine.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -56,31 +53,15 @@ struct FakeBroker : BrokerClient {
     std::map<QByteArray, QByteArray> retainedAt;
 };
 
-// A transceiver at RTU 115200 answering at once: the first whole pass (34 requests) is over in
-// about 0.1 s, before the first telegram of its sensors in rows 2 and 9 (0.5 s at the soonest).
-struct PublishRig {
+struct PublishRig : ReadingLine {
     PublishRig() {
-        line.configure({LineMode::Rtu, 115200, 'E'});
-        line.open();
         publisher.finished = [this](bool ok) { finished = ok; };
         publisher.complain = [this](const QString& t) { complaints << t; };
-    }
-    std::unique_ptr<SimulatedGatewayPort> makePort() {
-        auto m = std::make_unique<GatewayModel>(1, GatewayVariant::Transceiver, 3);
-        m->setResponseTimeMs(1);
-        m->learnSensor(2, 0x07, 0x01834C17);
-        m->learnSensor(9, 0x05, 0x0021C488);
-        model = m.get();
-        return std::make_unique<SimulatedGatewayPort>(clock, std::move(m));
     }
     // Started, until the first whole pass has published the sensor of row 9.
     void startAndPass() {
         publisher.start();
         runUntil([&] { return !state(9).isEmpty(); });
-    }
-    template <class Done> void runUntil(Done done, int mostMs = 120000) {
-        for (int waited = 0; !done() && waited < mostMs; ++waited)
-            clock.advance(1);
     }
     QByteArray status() const {
         return broker.retainedAt.count("qrx/hall/status") ? broker.retainedAt.at("qrx/hall/status")
@@ -90,12 +71,6 @@ struct PublishRig {
         return broker.json("qrx/hall/sensor/" + QByteArray::number(row) + "/state");
     }
 
-    ManualClock clock;
-    GatewayModel* model = nullptr;
-    std::unique_ptr<SimulatedGatewayPort> port = makePort();
-    RecordingMessageBoxes messages;
-    LineSession line{clock, *port, messages};
-    GatewayClient client{line.link(), 1, {200, 1}};
     FakeBroker broker{clock};
     PublishSettings settings{.name = "hall"};
     Publisher publisher{clock, line, client, broker, settings, "mqtt://test:1883"};
