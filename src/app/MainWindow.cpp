@@ -15,6 +15,7 @@
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
+#include "platform/WorkingText.h"
 #include "ports/PortDirectory.h"
 #include "ports/PortSelector.h"
 #include "ports/PortsWindow.h"
@@ -120,6 +121,7 @@ void MainWindow::buildLayout() {
     txt_empfang->setObjectName("txt_empfang");
     txt_empfang->setReadOnly(true);
     txt_empfang->setPlaceholderText("RTU");
+    receiveText_ = new WorkingText(txt_empfang);
     status->addWidget(lbl_Alarm);
     status->addWidget(txt_empfang);
     status->addStretch();
@@ -329,10 +331,10 @@ void MainWindow::setAlarmCaption(const QString& text) {
     lbl_Alarm->setText(text);
 }
 void MainWindow::setReceiveBoxText(const QString& text) {
-    txt_empfang->setText(text);
+    receiveText_->set(text);
 }
 QString MainWindow::receiveBoxText() const {
-    return txt_empfang->text();
+    return receiveText_->text();
 }
 SenderRowValues MainWindow::senderRowValues(int row) const {
     return senders_->rowValues(row);

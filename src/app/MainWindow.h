@@ -15,6 +15,7 @@ class DeviceEnumerator;
 class BackupMenu;
 class CommissionWindow;
 class SiteLabels;
+class WorkingText;
 class DeviceFrame;
 class DocumentOpener;
 class HistoryWindow;
@@ -124,6 +125,7 @@ private:
     ScaleFrame* scale_;
     QLabel* lbl_Alarm;
     QLineEdit* txt_empfang;
+    WorkingText* receiveText_; // what the box holds while an answer is handled
     QMenu* menuExtras_;
     QAction* menuAbout_;
     QAction* menuHelp_;
