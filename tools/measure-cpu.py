@@ -13,7 +13,12 @@ gateway answered, and the resident memory at the start and the end.
 Only the program's own running time counts, but on a busy machine every wake-up costs more:
 compare figures taken one after the other (--build points at another build tree).
 
+The simulator hands its answers on as a pseudo-terminal fed at the line's rate does, a write
+every millisecond; --adapter-latency 16 hands them on in the pieces a USB adapter's latency timer
+makes (FTDI: 16 ms).
+
     tools/measure-cpu.py [--build build] [--seconds 60] [--cases closed,idle,read,traffic,history]
+                         [--adapter-latency MS]
 """
 import argparse
 import os
@@ -81,11 +86,12 @@ def rss_mib(pid):
         return int(f.read().split()[1]) * PAGE / 2**20
 
 
-def measure(build, case, seconds):
+def measure(build, case, seconds, latency):
     folder = tempfile.mkdtemp(prefix="qrx-measure-")
     link = os.path.join(folder, "gateway")
     sim = subprocess.Popen([os.path.join(build, "qrx-gateway-sim"), "--link", link, "--mode",
-                            "rtu", "--baud", "115200", "--address", "1", "--sensors", "8"],
+                            "rtu", "--baud", "115200", "--address", "1", "--sensors", "8",
+                            "--adapter-latency", str(latency)],
                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     window = None
     try:
@@ -123,6 +129,7 @@ def main():
     parser.add_argument("--build", default=os.path.join(here, "..", "build"))
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--cases", default="closed,idle,read,traffic,history")
+    parser.add_argument("--adapter-latency", type=int, default=1)
     args = parser.parse_args()
     for program in ("qrx-gateway-sim", "qrx_e2e_window"):
         if not os.path.exists(os.path.join(args.build, program)):
@@ -130,7 +137,7 @@ def main():
     print("%-8s %12s %8s %10s %10s %10s" % ("case", "ticks/min", "% core", "requests/s",
                                              "RSS start", "RSS end"))
     for case in args.cases.split(","):
-        r = measure(args.build, case, args.seconds)
+        r = measure(args.build, case, args.seconds, args.adapter_latency)
         print("%-8s %12.1f %8.2f %10.1f %7.1f MiB %6.1f MiB" % (
             r["case"], r["ticks"], r["core"], r["requests"], r["rss0"], r["rss1"]), flush=True)
 

@@ -4,7 +4,10 @@ pseudo-terminal (ASCII 9600 even, the tool's start settings) and mosquitto on a 
 port. After the first whole pass it reads the publisher's CPU ticks (utime + stime of
 /proc/PID/stat) over the given seconds and prints them as the share of one core, with the
 messages that arrived meanwhile and the most messages one telegram gave.
-    python3 tools/publish-cpu.py build [seconds]"""
+The simulator hands its answers on character by character, as a pseudo-terminal fed at the line's
+rate does; --adapter-latency 16 hands them on in the pieces a USB adapter's latency timer makes
+(FTDI: 16 ms), which costs the tool fewer wake-ups.
+    python3 tools/publish-cpu.py build [seconds] [--adapter-latency MS]"""
 import getpass
 import os
 import signal
@@ -23,8 +26,14 @@ def ticks(pid):
 
 
 def main():
-    build = sys.argv[1] if len(sys.argv) > 1 else "build"
-    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 30
+    args = sys.argv[1:]
+    latency = "1"
+    if "--adapter-latency" in args:
+        at = args.index("--adapter-latency")
+        latency = args[at + 1]
+        del args[at:at + 2]
+    build = args[0] if args else "build"
+    seconds = float(args[1]) if len(args) > 1 else 30
     work = tempfile.mkdtemp(prefix="qrx-publish-cpu-")
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -36,7 +45,8 @@ def main():
     procs = [subprocess.Popen(["mosquitto", "-c", conf], stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL),
              subprocess.Popen([os.path.join(build, "qrx-gateway-sim"), "--mode", "ascii",
-                               "--sensors", "32", "--link", link], stdout=subprocess.DEVNULL)]
+                               "--sensors", "32", "--link", link,
+                               "--adapter-latency", latency], stdout=subprocess.DEVNULL)]
     try:
         while not os.path.exists(link) or socket.socket().connect_ex(("127.0.0.1", port)):
             time.sleep(0.05)

@@ -25,7 +25,7 @@ ServedLine::ServedLine(const SimOptions& options, LogSink log, Writer write)
     connect(&silence_, &QTimer::timeout, this,
             [this] { serveAll(server_.lineSilent(int64_t(nowUs() / 1000))); });
     writer_.setTimerType(Qt::PreciseTimer);
-    writer_.setInterval(1);
+    writer_.setInterval(options.adapterLatencyMs);
     connect(&writer_, &QTimer::timeout, this, &ServedLine::writeDue);
     if (options.faults.strayEveryMs > 0) {
         connect(&stray_, &QTimer::timeout, this, [this] {

@@ -44,6 +44,10 @@ void addOptions(QCommandLineParser& p) {
          "The gateway's baud rate (default 9600): answers are paced at it, and a tool set to "
          "another rate is not understood.",
          "baud", "9600"},
+        {"adapter-latency",
+         "Answer bytes reach the tool every MS ms (default 1), as a USB adapter hands on what "
+         "has arrived when its latency timer runs out (FTDI: 16 ms).",
+         "ms", "1"},
         {"parity",
          "The gateway's parity: even (default), none (2 stop bits) or odd. A tool set to "
          "another parity gets garbled answers.",
@@ -109,6 +113,7 @@ std::variant<SimOptions, QString> parseSimOptions(const QStringList& args) {
     o.responseTimeMs = int(number(p, {"response-time", 0, 65535}, error).value_or(20));
     o.seed = uint32_t(number(p, {"seed", 0, 0xFFFFFFFFll}, error).value_or(1));
     o.baud = int(number(p, {"baud", 300, 4000000}, error).value_or(9600));
+    o.adapterLatencyMs = int(number(p, {"adapter-latency", 1, 255}, error).value_or(1));
     if (!error.isEmpty())
         return error;
     for (const QString& f : p.values("fault"))

@@ -243,12 +243,20 @@ TEST(LineFit, APseudoTerminalsFlagsTellTheToolsSettings) {
 }
 
 TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
-    auto ok = parseSimOptions(
-        {"sim", "--mode",    "ASCII",  "--address",     "12,3",      "--variant",
-         "qrx", "--sensors", "32",     "--learn-delay", "500",       "--response-time",
-         "0",   "--fault",   "drop=3", "--fault",       "late=2000", "--seed",
-         "9",   "--baud",    "19200",  "--link",        "/tmp/gw",   "--parity",
-         "odd"});
+    auto ok = parseSimOptions({"sim",       "--mode",
+                               "ASCII",     "--address",
+                               "12,3",      "--variant",
+                               "qrx",       "--sensors",
+                               "32",        "--learn-delay",
+                               "500",       "--response-time",
+                               "0",         "--fault",
+                               "drop=3",    "--fault",
+                               "late=2000", "--seed",
+                               "9",         "--baud",
+                               "19200",     "--link",
+                               "/tmp/gw",   "--parity",
+                               "odd",       "--adapter-latency",
+                               "16"});
     ASSERT_TRUE(std::holds_alternative<SimOptions>(ok));
     const SimOptions& o = std::get<SimOptions>(ok);
     EXPECT_EQ(o.mode, LineMode::Ascii);
@@ -263,6 +271,7 @@ TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
     EXPECT_EQ(o.baud, 19200);
     EXPECT_EQ(o.parity, 'O');
     EXPECT_EQ(o.link, "/tmp/gw");
+    EXPECT_EQ(o.adapterLatencyMs, 16);
 
     const QStringList bad[] = {
         {"sim", "--mode", "tcp"},
@@ -274,6 +283,7 @@ TEST(SimOptions, ParsesEveryOptionAndRefusesBadValues) {
         {"sim", "--response-time", "65536"},
         {"sim", "--fault", "boom"},
         {"sim", "--baud", "fast"},
+        {"sim", "--adapter-latency", "0"},
         {"sim", "--variant", "qzx"},
         {"sim", "--parity", "mark"},
         {"sim", "extra"},
