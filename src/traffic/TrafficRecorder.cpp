@@ -91,8 +91,13 @@ void TrafficRecorder::lineEvent(const LineEvent& e) {
         writtenAtMs_ = e.atMs;
     }
     // what came in is recorded as the frames the collectors made of it
-    if (paused_ || e.kind == LineEventKind::Received)
-        return;
+    if (!paused_ && e.kind != LineEventKind::Received)
+        record(e, latencyMs);
+    if (onEvent_)
+        onEvent_();
+}
+
+void TrafficRecorder::record(const LineEvent& e, int32_t latencyMs) {
     TrafficRecord r;
     r.wallMs = clock_.wallMs();
     r.frame = e.frame;

@@ -8,6 +8,7 @@
 #include "platform/BoundedRing.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 
 class Clock;
@@ -71,10 +72,13 @@ public:
     // While paused nothing is recorded; the counters go on.
     void setPaused(bool paused) { paused_ = paused; }
     bool paused() const { return paused_; }
+    // Called after every event, recorded or only counted (the traffic window's wake-up).
+    void setEventHandler(std::function<void()> handler) { onEvent_ = std::move(handler); }
 
 private:
     void count(const LineEvent& e, int32_t latencyMs);
     int32_t latencyOf(const LineEvent& e) const;
+    void record(const LineEvent& e, int32_t latencyMs);
 
     Link& link_;
     const Clock& clock_;
@@ -84,4 +88,5 @@ private:
     QByteArray request_; // the last request written
     int64_t writtenAtMs_ = -1;
     bool draining_ = false; // the last event was a drained piece: the next one continues it
+    std::function<void()> onEvent_;
 };

@@ -38,10 +38,13 @@ TrafficWindow::TrafficWindow(TrafficRecorder& recorder, Clock& clock, MainWindow
     choosePath_ = [this](const QString& caption, const QString& suggested, const QString& filter) {
         return QFileDialog::getSaveFileName(this, caption, suggested, filter);
     };
-    batch_->setTickHandler([this] { refresh(); });
+    batch_->setTickHandler([this] { batchDue(); });
+    recorder_.setEventHandler([this] { lineEvent(); });
 }
 
-TrafficWindow::~TrafficWindow() = default;
+TrafficWindow::~TrafficWindow() {
+    recorder_.setEventHandler(nullptr);
+}
 
 void TrafficWindow::buildLayout() {
     lst_traffic = new TrafficTable(this);
@@ -123,12 +126,13 @@ void TrafficWindow::showEvent(QShowEvent* event) {
         Form_Load();
     else
         refresh(); // restored: the backlog since it was minimised
-    batch_->setEnabled(true);
+    shown_ = true;
     QWidget::showEvent(event);
 }
 
 void TrafficWindow::hideEvent(QHideEvent* event) {
     // hidden or minimised (a spontaneous hide): the recorder goes on, the view rests
+    shown_ = false;
     batch_->setEnabled(false);
     QWidget::hideEvent(event);
 }
@@ -139,13 +143,32 @@ void TrafficWindow::Form_Load() {
     refresh();
 }
 
-void TrafficWindow::refresh() {
+bool TrafficWindow::resting() const {
+    return !batch_->isEnabled();
+}
+
+void TrafficWindow::lineEvent() {
+    if (shown_ && !batch_->isEnabled())
+        batch_->setEnabled(true);
+}
+
+void TrafficWindow::batchDue() {
+    // counts held back for their turn keep the timer going until they are shown
+    batch_->setEnabled(refresh());
+}
+
+bool TrafficWindow::refresh() {
     model_->catchUp();
     lst_traffic->settleBatch(chk_follow->isChecked());
     // every frame changes the counters, and the wrapped, selectable label lays out its text and
     // the window's column anew at each change: it takes them at most once a second
-    if (clock_.nowMs() - countersShownMs_ >= countersMs)
-        showCounters();
+    const QString counts = countersText(recorder_.counters(), english_);
+    if (counts == lbl_counters->text())
+        return false;
+    if (clock_.nowMs() - countersShownMs_ < countersMs)
+        return true;
+    showCounters();
+    return false;
 }
 
 void TrafficWindow::showCounters() {

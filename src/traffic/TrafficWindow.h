@@ -29,7 +29,8 @@ public:
     // (caption, suggested file name, filter) -> the chosen path, empty when cancelled
     using SavePathChooser = std::function<QString(const QString&, const QString&, const QString&)>;
 
-    // The table takes over new records at most every batchMs.
+    // The table takes over new records batchMs after the first that came since the last batch;
+    // a quiet line costs the window nothing.
     static constexpr int batchMs = 100;
     // lbl_counters takes new counts at most every countersMs.
     static constexpr int countersMs = 1000;
@@ -46,13 +47,16 @@ public:
 
     // One batch: new rows into the table, the counters into lbl_counters. While the window is
     // hidden or minimised no batch runs; the next showing takes the backlog at once.
-    void refresh();
+    // Returns whether counts wait for their once-a-second turn.
+    bool refresh();
     void bt_reset_Click();
     void bt_clear_Click();
     void bt_save_csv_Click();
     bool saveCsv(const QString& path);
 
     TrafficModel& model() { return *model_; }
+    // No batch is due: what the line carried is shown, and a quiet line wakes nothing.
+    bool resting() const;
     TrafficTable* table() const { return lst_traffic; }
 
 protected:
@@ -63,6 +67,8 @@ private:
     void buildLayout();
     void applyTexts();
     void showCounters();
+    void lineEvent();
+    void batchDue();
 
     TrafficRecorder& recorder_;
     Clock& clock_;
@@ -71,6 +77,7 @@ private:
     std::unique_ptr<Timer> batch_;
     SavePathChooser choosePath_;
     int64_t countersShownMs_ = -countersMs;
+    bool shown_ = false; // shown and not minimised
 
     TrafficModel* model_;
     TrafficTable* lst_traffic;
