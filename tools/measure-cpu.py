@@ -6,24 +6,27 @@ against qrx-gateway-sim (transceiver, eight learned sensors) on a pseudo-termina
 115200 baud. After the first table pass the window closes the port, or stays connected and idle
 (the receive poll Timer4 still ticks every 50 ms), or reads continuously (about 8 requests a
 second) alone, with the traffic window open and with the history window open (rows 0..3 in its
-chart). For each case it reads the program's user and system ticks from /proc/<pid>/stat over
-the measuring time and reports ticks a minute, the share of one core, the requests a second the
-gateway answered, and the resident memory at the start and the end.
+chart). For each case it reads the program's running time from /proc/<pid>/schedstat in slices
+of 5 s over the measuring time and reports it as ticks a minute (1 tick = 10 ms) and as the share
+of one core: the median slice, and the least and most; then the requests a second the gateway
+answered, and the resident memory at the start and the end.
 
-Only the program's own running time counts, but on a busy machine every wake-up costs more:
-compare figures taken one after the other (--build points at another build tree).
+Only the program's own running time counts, but what a wake-up costs varies with the machine's
+other work, and on a virtual machine from one slice to the next by a factor of two: compare
+medians taken one after the other (--build points at another build tree).
 
 The simulator hands its answers on as a pseudo-terminal fed at the line's rate does, a write
 every millisecond; --adapter-latency 16 hands them on in the pieces a USB adapter's latency timer
 makes (FTDI: 16 ms).
 
     tools/measure-cpu.py [--build build] [--seconds 60] [--cases closed,idle,read,traffic,history]
-                         [--adapter-latency MS]
+                         [--adapter-latency MS] [--settle SECONDS]
 """
 import argparse
 import os
 import queue
 import signal
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -75,10 +78,12 @@ def count_lines(q, text):
         n += text in line
 
 
-def cpu_ticks(pid):
-    with open("/proc/%d/stat" % pid) as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return int(fields[11]) + int(fields[12])  # utime, stime
+SLICE_SECONDS = 5
+
+
+def cpu_seconds(pid):
+    with open("/proc/%d/schedstat" % pid) as f:
+        return int(f.read().split()[0]) / 1e9  # time on a CPU, in ns
 
 
 def rss_mib(pid):
@@ -86,12 +91,12 @@ def rss_mib(pid):
         return int(f.read().split()[1]) * PAGE / 2**20
 
 
-def measure(build, case, seconds, latency):
+def measure(build, case, seconds, latency, settle):
     folder = tempfile.mkdtemp(prefix="qrx-measure-")
     link = os.path.join(folder, "gateway")
     sim = subprocess.Popen([os.path.join(build, "qrx-gateway-sim"), "--link", link, "--mode",
-                            "rtu", "--baud", "115200", "--address", "1", "--sensors", "8",
-                            "--adapter-latency", str(latency)],
+                            "rtu", "--baud", "115200", "--address", "1", "--sensors", "8"] +
+                           (["--adapter-latency", str(latency)] if latency != 1 else []),
                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     window = None
     try:
@@ -102,16 +107,18 @@ def measure(build, case, seconds, latency):
                                    "60000", "115200", case], env=env, stdout=subprocess.PIPE,
                                   stderr=subprocess.DEVNULL, text=True)
         wait_for(lines_of(window), "measuring", 90, [])
-        time.sleep(2)  # the window has settled: the first traffic batch, the chart built
+        time.sleep(settle)  # the window has settled: the first traffic batch, the chart built
         count_lines(sim_lines, "")
-        ticks, rss, start = cpu_ticks(window.pid), rss_mib(window.pid), time.monotonic()
-        time.sleep(seconds)
-        ticks = cpu_ticks(window.pid) - ticks
+        rss, start, slices = rss_mib(window.pid), time.monotonic(), []
+        for _ in range(max(1, round(seconds / SLICE_SECONDS))):
+            used, began = cpu_seconds(window.pid), time.monotonic()
+            time.sleep(SLICE_SECONDS)
+            slices.append((cpu_seconds(window.pid) - used) / (time.monotonic() - began))
         taken = time.monotonic() - start
         requests = count_lines(sim_lines, "read registers")  # the request lines, "<- ..."
-        return {"case": case, "ticks": ticks * 60.0 / taken,
-                "core": 100.0 * ticks / TICKS_A_SECOND / taken,
-                "requests": requests / taken,
+        slices.sort()
+        return {"case": case, "ticks": [s * 60 * TICKS_A_SECOND for s in slices],
+                "median": statistics.median(slices) * 100, "requests": requests / taken,
                 "rss0": rss, "rss1": rss_mib(window.pid)}
     finally:
         for p in (window, sim):
@@ -130,16 +137,21 @@ def main():
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--cases", default="closed,idle,read,traffic,history")
     parser.add_argument("--adapter-latency", type=int, default=1)
+    parser.add_argument("--settle", type=float, default=2,
+                        help="seconds between the first pass and the measuring (the traffic "
+                        "table's scroll bar handle shrinks with every batch for its first minute)")
     args = parser.parse_args()
     for program in ("qrx-gateway-sim", "qrx_e2e_window"):
         if not os.path.exists(os.path.join(args.build, program)):
             sys.exit("%s is not built in %s" % (program, args.build))
-    print("%-8s %12s %8s %10s %10s %10s" % ("case", "ticks/min", "% core", "requests/s",
-                                             "RSS start", "RSS end"))
+    print("%-8s %10s %14s %8s %10s %10s %10s" % ("case", "ticks/min", "(least-most)", "% core",
+                                                 "requests/s", "RSS start", "RSS end"))
     for case in args.cases.split(","):
-        r = measure(args.build, case, args.seconds, args.adapter_latency)
-        print("%-8s %12.1f %8.2f %10.1f %7.1f MiB %6.1f MiB" % (
-            r["case"], r["ticks"], r["core"], r["requests"], r["rss0"], r["rss1"]), flush=True)
+        r = measure(args.build, case, args.seconds, args.adapter_latency, args.settle)
+        t = r["ticks"]
+        print("%-8s %10.0f %14s %8.2f %10.1f %7.1f MiB %6.1f MiB" % (
+            r["case"], statistics.median(t), "(%.0f-%.0f)" % (t[0], t[-1]), r["median"],
+            r["requests"], r["rss0"], r["rss1"]), flush=True)
 
 
 if __name__ == "__main__":
