@@ -54,14 +54,6 @@ QString imageText(const GatewayImage& g) {
     return out;
 }
 
-QString senderRowText(int row, const SenderSlot& s) {
-    return QString("sender row %1: ORG %2, data %3, status %4")
-        .arg(row)
-        .arg(s.org)
-        .arg(csvBytes(s.data))
-        .arg(s.status);
-}
-
 QString jsonBytes(const std::array<uint8_t, 4>& data) {
     return "[" + csvBytes(data) + "]";
 }

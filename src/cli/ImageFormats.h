@@ -18,7 +18,5 @@ QString imageText(const GatewayImage& image);
 QString imageJson(const GatewayImage& image);
 // A header, then one line per slot: sensors first, then the senders.
 QString imageCsv(const GatewayImage& image);
-// "sender row 1: ORG 6, data 1,2,3,4, status 9", data bytes 0..3 as the sender tab names them.
-QString senderRowText(int row, const SenderSlot& slot);
 // "[48,0,0,0]"
 QString jsonBytes(const std::array<uint8_t, 4>& bytes);

@@ -32,6 +32,18 @@ QString SenderSlot::idText() const {
     return LongToHexStr(int32_t(id), 4);
 }
 
+QString senderRowText(int row, const SenderSlot& s) {
+    const auto& d = s.data;
+    return QString("sender row %1: ORG %2, data %3,%4,%5,%6, status %7")
+        .arg(row)
+        .arg(s.org)
+        .arg(d[0])
+        .arg(d[1])
+        .arg(d[2])
+        .arg(d[3])
+        .arg(s.status);
+}
+
 namespace {
 // ORG, ID and data bytes 0..3, common to both kinds of slot; the slot's register 7 beside.
 template <class Slot> std::optional<Slot> slotFromAnswer(const QByteArray& answer, uint16_t& reg7) {

@@ -47,6 +47,9 @@ struct SenderSlot {
     QString idText() const;
 };
 
+// "sender row 1: ORG 6, data 1,2,3,4, status 9", data bytes 0..3 as the sender tab names them.
+QString senderRowText(int row, const SenderSlot& slot);
+
 struct GatewayImage {
     uint16_t moduleType = 0;
     uint16_t responseTimeMs = 0;

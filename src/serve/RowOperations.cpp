@@ -189,17 +189,9 @@ void RowOperations::transmit(int row, WriteDone done) {
             client_.transmit(row, [=, this](const std::optional<StepFailure>& f) {
                 if (f)
                     return failed(*f, done);
-                const auto& d = slot.data;
                 end({WriteOutcome::Done,
-                     QString("sender row %1: ORG %2, data %3,%4,%5,%6, status %7, transmitted%8")
-                         .arg(row)
-                         .arg(slot.org)
-                         .arg(d[0])
-                         .arg(d[1])
-                         .arg(d[2])
-                         .arg(d[3])
-                         .arg(slot.status)
-                         .arg(slot.org == 0 ? " (ORG 00: the row holds no telegram)" : "")},
+                     senderRowText(row, slot) + ", transmitted" +
+                         (slot.org == 0 ? " (ORG 00: the row holds no telegram)" : "")},
                     done);
             });
         });

@@ -167,12 +167,16 @@ bool TrafficWindow::refresh() {
         return false;
     if (clock_.nowMs() - countersShownMs_ < countersMs)
         return true;
-    showCounters();
+    showCounters(counts);
     return false;
 }
 
 void TrafficWindow::showCounters() {
-    lbl_counters->setText(countersText(recorder_.counters(), english_));
+    showCounters(countersText(recorder_.counters(), english_));
+}
+
+void TrafficWindow::showCounters(const QString& counts) {
+    lbl_counters->setText(counts);
     countersShownMs_ = clock_.nowMs();
 }
 

@@ -67,6 +67,7 @@ private:
     void buildLayout();
     void applyTexts();
     void showCounters();
+    void showCounters(const QString& counts);
     void lineEvent();
     void batchDue();
 
