@@ -3,7 +3,9 @@
 #include "platform/TtyDevice.h"
 
 #include <QMetaObject>
+#include <algorithm>
 #include <cstring>
+#include <unistd.h>
 
 DevicePort::DevicePort(PathResolver resolver)
     : resolver_(std::move(resolver))
@@ -104,8 +106,17 @@ QByteArray DevicePort::Input() {
 }
 
 void DevicePort::Output(const QByteArray& bytes) {
-    if (device_.isOpen() && !bytes.isEmpty())
-        device_.write(bytes);
+    if (!device_.isOpen() || bytes.isEmpty())
+        return;
+    // Straight to the device while QSerialPort holds nothing back: its own write waits for a
+    // write notifier, which wakes the event loop three more times a request. What the device
+    // does not take at once (or a failure, which QSerialPort then reports) goes the usual way.
+    qint64 taken = 0;
+    if (device_.bytesToWrite() == 0)
+        taken =
+            std::max<qint64>(0, ::write(int(device_.handle()), bytes.constData(), bytes.size()));
+    if (taken < bytes.size())
+        device_.write(bytes.constData() + taken, bytes.size() - taken);
 }
 
 void DevicePort::onError(QSerialPort::SerialPortError error) {

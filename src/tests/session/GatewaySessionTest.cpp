@@ -3,6 +3,7 @@
 
 #include "support/WindowSession.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -125,6 +126,7 @@ TEST_P(GatewaySession, AnUnchangedAnswerSetsNoText) {
     for (int i = 0; i < 150; ++i) {
         clock.advance(100);
         QCoreApplication::sendPostedEvents();
+        emit QAbstractEventDispatcher::instance()->awake(); // the loop turns
     }
     for (const QString& name : fields)
         EXPECT_TRUE(find<QLineEdit>(name)->hasSelectedText()) << name.toStdString();
