@@ -64,10 +64,22 @@ QString ScaleFrame::scaled(int column, uint8_t raw) const {
     if (column < 0 || column > 3)
         throw ReceiveFault("no such scale column");
     const int index = 3 - column;
-    const auto value = scaledValue(raw, txt_min[index]->text(), txt_max[index]->text());
-    if (!value)
-        throw ReceiveFault("a measuring range field is not a number");
-    return generalNumberText(*value);
+    return columnText(made_[index], index, raw);
+}
+
+const QString& ScaleFrame::columnText(ColumnTexts& column, int index, uint8_t raw) const {
+    const QString lower = txt_min[index]->text(), upper = txt_max[index]->text();
+    const QLocale locale;
+    if (lower != column.lower || upper != column.upper || locale != column.locale)
+        column = ColumnTexts{lower, upper, locale, {}};
+    QString& text = column.texts[raw];
+    if (text.isNull()) {
+        const auto value = scaledValue(raw, lower, upper, locale);
+        if (!value)
+            throw ReceiveFault("a measuring range field is not a number");
+        text = generalNumberText(*value, locale);
+    }
+    return text;
 }
 
 void ScaleFrame::applyEnglish() {

@@ -6,6 +6,8 @@
 #include "core/ToolContext.h"
 
 #include <QGroupBox>
+#include <QLocale>
+#include <QString>
 #include <array>
 
 class QLabel;
@@ -24,7 +26,18 @@ public:
     QLineEdit* maxField(int index) const { return txt_max[index]; } // txt_max(index)
 
 private:
+    // The texts of one column's 256 raw values, made as they are asked for: every answer shows
+    // them again, and parsing the range and formatting the number cost more than the rest of a
+    // row. They hold while the range texts and the locale are the ones they were made with.
+    struct ColumnTexts {
+        QString lower, upper;
+        QLocale locale;
+        std::array<QString, 256> texts;
+    };
+    const QString& columnText(ColumnTexts& column, int index, uint8_t raw) const;
+
     std::array<QLineEdit*, 4> txt_min{};
     std::array<QLineEdit*, 4> txt_max{};
     std::array<QLabel*, 14> lbl_scale{};
+    mutable std::array<ColumnTexts, 4> made_;
 };

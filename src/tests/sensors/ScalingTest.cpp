@@ -56,8 +56,13 @@ TEST_F(ScaleFrameFixture, DesignerRangesShowTheRawByte) {
 }
 
 TEST_F(ScaleFrameFixture, ByteKUsesTheFieldsOfIndexThreeMinusK) {
+    EXPECT_EQ(frame.scaled(0, 255), "255");
     frame.maxField(3)->setText("100"); // the column of data byte 0
     EXPECT_EQ(frame.scaled(0, 255), "100");
+    EXPECT_EQ(frame.scaled(0, 128), "50.1960784313725");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(frame.scaled(0, 128), "50,1960784313725");
+    QLocale::setDefault(QLocale::c());
     for (int k = 1; k < 4; ++k)
         EXPECT_EQ(frame.scaled(k, 255), "255");
     frame.minField(0)->setText("-40"); // the column of data byte 3
