@@ -8,18 +8,20 @@ against qrx-gateway-sim (transceiver, eight learned sensors) on a pseudo-termina
 second) alone, with the traffic window open and with the history window open (rows 0..3 in its
 chart). For each case it reads the program's running time from /proc/<pid>/schedstat in slices
 of 5 s over the measuring time and reports it as ticks a minute (1 tick = 10 ms) and as the share
-of one core: the median slice, and the least and most; then the requests a second the gateway
-answered, and the resident memory at the start and the end.
+of one core: the median slice, and the least and most; then what the kernel's tick accounting
+charged it over the whole time (utime + stime of /proc/<pid>/stat, as top counts), the requests
+a second the gateway answered, and the resident memory at the start and the end.
 
 Only the program's own running time counts, but what a wake-up costs varies with the machine's
-other work, and on a virtual machine from one slice to the next by a factor of two: compare
-medians taken one after the other (--build points at another build tree).
+other work, and on a virtual machine from one slice to the next by a factor of two: to compare
+two builds, measure them at the same time (--against the other build tree).
 
 The simulator hands its answers on as a pseudo-terminal fed at the line's rate does, a write
 every millisecond; --adapter-latency 16 hands them on in the pieces a USB adapter's latency timer
 makes (FTDI: 16 ms).
 
-    tools/measure-cpu.py [--build build] [--seconds 60] [--cases closed,idle,read,traffic,history]
+    tools/measure-cpu.py [--build build] [--against OTHER_BUILD] [--seconds 60]
+                         [--cases closed,idle,read,traffic,history]
                          [--adapter-latency MS] [--settle SECONDS]
 """
 import argparse
@@ -86,6 +88,13 @@ def cpu_seconds(pid):
         return int(f.read().split()[0]) / 1e9  # time on a CPU, in ns
 
 
+def stat_ticks(pid):
+    """utime + stime: what the kernel's tick accounting charges the program (top, ps)."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])
+
+
 def rss_mib(pid):
     with open("/proc/%d/statm" % pid) as f:
         return int(f.read().split()[1]) * PAGE / 2**20
@@ -110,15 +119,18 @@ def measure(build, case, seconds, latency, settle):
         time.sleep(settle)  # the window has settled: the first traffic batch, the chart built
         count_lines(sim_lines, "")
         rss, start, slices = rss_mib(window.pid), time.monotonic(), []
+        ticks0 = stat_ticks(window.pid)
         for _ in range(max(1, round(seconds / SLICE_SECONDS))):
             used, began = cpu_seconds(window.pid), time.monotonic()
             time.sleep(SLICE_SECONDS)
             slices.append((cpu_seconds(window.pid) - used) / (time.monotonic() - began))
         taken = time.monotonic() - start
+        charged = (stat_ticks(window.pid) - ticks0) * 60 / taken
         requests = count_lines(sim_lines, "read registers")  # the request lines, "<- ..."
         slices.sort()
         return {"case": case, "ticks": [s * 60 * TICKS_A_SECOND for s in slices],
-                "median": statistics.median(slices) * 100, "requests": requests / taken,
+                "median": statistics.median(slices) * 100, "charged": charged,
+                "requests": requests / taken,
                 "rss0": rss, "rss1": rss_mib(window.pid)}
     finally:
         for p in (window, sim):
@@ -137,21 +149,36 @@ def main():
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--cases", default="closed,idle,read,traffic,history")
     parser.add_argument("--adapter-latency", type=int, default=1)
+    parser.add_argument("--against", metavar="BUILD",
+                        help="measure this other build tree at the same time, case by case: "
+                        "the two share the machine's moment, which medians taken one after the "
+                        "other do not")
     parser.add_argument("--settle", type=float, default=2,
                         help="seconds between the first pass and the measuring (the traffic "
                         "table's scroll bar handle shrinks with every batch for its first minute)")
     args = parser.parse_args()
-    for program in ("qrx-gateway-sim", "qrx_e2e_window"):
-        if not os.path.exists(os.path.join(args.build, program)):
-            sys.exit("%s is not built in %s" % (program, args.build))
-    print("%-8s %10s %14s %8s %10s %10s %10s" % ("case", "ticks/min", "(least-most)", "% core",
-                                                 "requests/s", "RSS start", "RSS end"))
+    builds = [args.build] + ([args.against] if args.against else [])
+    for build in builds:
+        for program in ("qrx-gateway-sim", "qrx_e2e_window"):
+            if not os.path.exists(os.path.join(build, program)):
+                sys.exit("%s is not built in %s" % (program, build))
+    print("%-8s %10s %14s %8s %8s %10s %10s %10s  %s" % (
+        "case", "ticks/min", "(least-most)", "% core", "charged", "requests/s", "RSS start",
+        "RSS end", "build" if args.against else ""))
     for case in args.cases.split(","):
-        r = measure(args.build, case, args.seconds, args.adapter_latency, args.settle)
-        t = r["ticks"]
-        print("%-8s %10.0f %14s %8.2f %10.1f %7.1f MiB %6.1f MiB" % (
-            r["case"], statistics.median(t), "(%.0f-%.0f)" % (t[0], t[-1]), r["median"],
-            r["requests"], r["rss0"], r["rss1"]), flush=True)
+        results = {}
+        threads = [threading.Thread(target=lambda b=b: results.update({b: measure(
+            b, case, args.seconds, args.adapter_latency, args.settle)})) for b in builds]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        for build in builds:
+            r, t = results[build], results[build]["ticks"]
+            print("%-8s %10.0f %14s %8.2f %8.0f %10.1f %7.1f MiB %6.1f MiB  %s" % (
+                r["case"], statistics.median(t), "(%.0f-%.0f)" % (t[0], t[-1]), r["median"],
+                r["charged"], r["requests"], r["rss0"], r["rss1"],
+                build if args.against else ""), flush=True)
 
 
 if __name__ == "__main__":
