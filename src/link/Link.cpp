@@ -112,6 +112,8 @@ void Link::move(Event event) {
         quietSinceMs_ = clock_.nowMs();
         break;
     }
+    if (state_ == S::Holding || state_ == S::Draining)
+        Timer4_.wake(); // the poll watches for the line's quiet
 }
 
 int Link::quietBoundMs() const {
@@ -277,6 +279,16 @@ void Link::Timer4_Timer() {
     }
     if (port_.PortOpen() && port_.InBufferCount() > 0)
         ReceiveAnswer();
+    restWhileNothingToPoll();
+}
+
+// The poll rests while the port holds nothing and nothing is held or drained: its ticks would
+// find nothing, and each wakes the program. Arriving bytes wake it, and as the ticks go on in
+// their rhythm the answer is collected at the tick that would have collected it.
+void Link::restWhileNothingToPoll() {
+    const bool draining = state_ == ExchangeState::Holding || state_ == ExchangeState::Draining;
+    if (!draining && !(port_.PortOpen() && port_.InBufferCount() > 0))
+        Timer4_.rest();
 }
 
 void Link::Timer5_Timer() {
@@ -294,6 +306,7 @@ void Link::Timer5_Timer() {
 }
 
 void Link::bytesArrived() {
+    Timer4_.wake();
     if (claimed_)
         Timer4_Timer();
 }

@@ -139,6 +139,7 @@ private:
     void writeOrHold(const QByteArray& frame, uint8_t address);
     void write(const QByteArray& frame, uint8_t address);
     void drainUntilQuiet();
+    void restWhileNothingToPoll();
     int quietBoundMs() const;
     // Takes what the port holds; the tap hears it, the exchange underway counts it.
     QByteArray takeInput();

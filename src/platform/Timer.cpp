@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 int clampTimerInterval(int64_t ms) {
     return static_cast<int>(std::clamp<int64_t>(ms, 0, kMaxTimerInterval));
@@ -37,8 +38,17 @@ public:
             restart();
     }
     bool isEnabled() const override { return enabled_; }
+    void rest() override { resting_ = armed(); }
+    void wake() override {
+        if (!std::exchange(resting_, false) || !clock_)
+            return;
+        const int64_t now = clock_->nowMs();
+        if (dueAt_ < now) // the ticks skipped meanwhile
+            dueAt_ += (now - dueAt_ + interval_ - 1) / interval_ * interval_;
+    }
+    bool resting() const override { return resting_; }
 
-    bool armed() const { return enabled_ && interval_ > 0; }
+    bool armed() const { return enabled_ && interval_ > 0 && !resting_; }
     int64_t dueAt() const { return dueAt_; }
     uint64_t order() const { return order_; }
     void runTick() {
@@ -48,12 +58,16 @@ public:
     void detach() { clock_ = nullptr; }
 
 private:
-    void restart() { dueAt_ = clock_ ? clock_->nowMs() + interval_ : 0; }
+    void restart() {
+        resting_ = false;
+        dueAt_ = clock_ ? clock_->nowMs() + interval_ : 0;
+    }
 
     ManualClock* clock_;
     int interval_;
     uint64_t order_;
     bool enabled_ = false;
+    bool resting_ = false;
     int64_t dueAt_ = 0;
 };
 
@@ -93,13 +107,24 @@ void ManualClock::advance(int64_t ms) {
 
 // ---------------------------------------------------------------------------------------------
 namespace {
+int64_t monotonicNs() {
+    static QElapsedTimer since;
+    if (!since.isValid())
+        since.start();
+    return since.nsecsElapsed();
+}
+
+int64_t monotonicMs() {
+    return monotonicNs() / 1000000;
+}
+
 class QtTimer : public Timer {
 public:
     QtTimer(const QString& name, int interval)
         : Timer(name)
         , interval_(clampTimerInterval(interval)) {
         timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { fire(); });
+        QObject::connect(&timer_, &QTimer::timeout, [this] { ticked(); });
     }
     void setInterval(int ms) override {
         interval_ = clampTimerInterval(ms);
@@ -113,29 +138,55 @@ public:
         apply(true);
     }
     bool isEnabled() const override { return enabled_; }
+    void rest() override {
+        if (!timer_.isActive())
+            return;
+        resting_ = true;
+        timer_.stop();
+    }
+    // Ticks go on in their rhythm: the next one where it falls after now, then every interval.
+    void wake() override {
+        if (!std::exchange(resting_, false))
+            return;
+        const int64_t now = monotonicMs();
+        if (dueAtMs_ < now)
+            dueAtMs_ += (now - dueAtMs_ + interval_ - 1) / interval_ * interval_;
+        realigning_ = true;
+        timer_.start(int(dueAtMs_ - now));
+    }
+    bool resting() const override { return resting_; }
 
 private:
     // A QTimer with interval 0 would fire at every pass of the event loop; ours never ticks.
     void apply(bool restart) {
+        resting_ = realigning_ = false;
         if (!enabled_ || interval_ == 0) {
             timer_.stop();
             return;
         }
-        if (restart || !timer_.isActive())
+        if (restart || !timer_.isActive()) {
             timer_.start(interval_);
+            dueAtMs_ = monotonicMs() + interval_;
+        }
+    }
+    void ticked() {
+        if (std::exchange(realigning_, false))
+            timer_.start(interval_); // from this tick on, every interval again
+        // as a precise QTimer counts: from the due time, or from now when a whole interval late
+        dueAtMs_ += interval_;
+        if (const int64_t now = monotonicMs(); dueAtMs_ < now)
+            dueAtMs_ = now + interval_;
+        fire();
     }
 
     QTimer timer_;
     int interval_;
     bool enabled_ = false;
+    bool resting_ = false;
+    bool realigning_ = false;
+    int64_t dueAtMs_ = 0; // when the next tick falls, on the monotonic clock
 };
 
-int64_t monotonicNs() {
-    static QElapsedTimer since;
-    if (!since.isValid())
-        since.start();
-    return since.nsecsElapsed();
-}
 } // namespace
 
 QtClock::QtClock()

@@ -18,6 +18,12 @@ public:
     virtual int interval() const = 0;
     virtual void setEnabled(bool on) = 0;
     virtual bool isEnabled() const = 0;
+    // A poll with nothing to poll for may rest: its ticks are skipped (they would find nothing)
+    // until wake(), and then go on in their old rhythm, the next tick where it would have fallen.
+    // Enabling, disabling or a new interval end a rest. A timer that cannot rest ticks on.
+    virtual void rest() {}
+    virtual void wake() {}
+    virtual bool resting() const { return false; }
     void setTickHandler(std::function<void()> handler) { tick_ = std::move(handler); }
     const QString& name() const { return name_; }
 

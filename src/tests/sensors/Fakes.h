@@ -93,7 +93,7 @@ public:
     void Output(const QByteArray& bytes) override {
         ScriptedPort::Output(bytes);
         if (peer)
-            pending.append(peer->respond(bytes));
+            receive(peer->respond(bytes));
     }
     FakeGateway* peer = nullptr;
 };

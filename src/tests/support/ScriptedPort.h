@@ -42,7 +42,10 @@ public:
         reportStateChanged();
     }
 
-    void receive(const QByteArray& bytes) { pending.append(bytes); }
+    void receive(const QByteArray& bytes) {
+        pending.append(bytes);
+        reportBytesArrived();
+    }
     void loseDevice() {
         open = false;
         reportDeviceLost(PortError{9, "Input/output error", "/dev/ttyUSB0"});
