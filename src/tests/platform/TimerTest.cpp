@@ -49,22 +49,6 @@ TEST_F(TimerFixture, EnablingAnEnabledTimerKeepsItsCountdown) {
     EXPECT_EQ(times(), (std::vector<int64_t>{100}));
 }
 
-TEST_F(TimerFixture, ARestingTimerSkipsItsTicksAndWakesInItsRhythm) {
-    auto t = make("a", 50);
-    t->setEnabled(true);
-    clock.advance(50);
-    t->rest();
-    clock.advance(213); // 263 ms
-    t->wake();
-    clock.advance(37); // 300 ms, where the sixth tick falls
-    EXPECT_EQ(times(), (std::vector<int64_t>{50, 300}));
-    t->rest();
-    t->setInterval(50); // a new interval, enabling or disabling ends a rest
-    EXPECT_FALSE(t->resting());
-    clock.advance(50);
-    EXPECT_EQ(times().back(), 350);
-}
-
 TEST_F(TimerFixture, ChangingTheIntervalRestartsTheCountdown) {
     auto t = make("a", 100);
     t->setEnabled(true);
