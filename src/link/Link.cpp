@@ -112,7 +112,7 @@ void Link::move(Event event) {
         quietSinceMs_ = clock_.nowMs();
         break;
     }
-    if (state_ == S::Holding || state_ == S::Draining)
+    if (watchingForQuiet())
         Timer4_.wake(); // the poll watches for the line's quiet
 }
 
@@ -268,8 +268,7 @@ void Link::drainUntilQuiet() {
 
 void Link::Timer4_Timer() {
     try {
-        const bool draining = state_ == ExchangeState::Holding || state_ == ExchangeState::Draining;
-        if (draining && !mbap()) {
+        if (watchingForQuiet() && !mbap()) {
             drainUntilQuiet();
             return;
         }
@@ -277,17 +276,24 @@ void Link::Timer4_Timer() {
         portGone();
         return;
     }
-    if (port_.PortOpen() && port_.InBufferCount() > 0)
+    if (portHoldsBytes())
         ReceiveAnswer();
     restWhileNothingToPoll();
+}
+
+bool Link::watchingForQuiet() const {
+    return state_ == ExchangeState::Holding || state_ == ExchangeState::Draining;
+}
+
+bool Link::portHoldsBytes() {
+    return port_.PortOpen() && port_.InBufferCount() > 0;
 }
 
 // The poll rests while the port holds nothing and nothing is held or drained: its ticks would
 // find nothing, and each wakes the program. Arriving bytes wake it, and as the ticks go on in
 // their rhythm the answer is collected at the tick that would have collected it.
 void Link::restWhileNothingToPoll() {
-    const bool draining = state_ == ExchangeState::Holding || state_ == ExchangeState::Draining;
-    if (!draining && !(port_.PortOpen() && port_.InBufferCount() > 0))
+    if (!watchingForQuiet() && !portHoldsBytes())
         Timer4_.rest();
 }
 

@@ -140,6 +140,8 @@ private:
     void write(const QByteArray& frame, uint8_t address);
     void drainUntilQuiet();
     void restWhileNothingToPoll();
+    bool watchingForQuiet() const; // holding a frame or draining: the poll checks for quiet
+    bool portHoldsBytes();
     int quietBoundMs() const;
     // Takes what the port holds; the tap hears it, the exchange underway counts it.
     QByteArray takeInput();

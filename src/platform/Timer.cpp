@@ -11,6 +11,14 @@ int clampTimerInterval(int64_t ms) {
     return static_cast<int>(std::clamp<int64_t>(ms, 0, kMaxTimerInterval));
 }
 
+namespace {
+// Where a rested timer's next tick falls: its old due time, moved on by the whole intervals
+// skipped meanwhile.
+int64_t nextInRhythm(int64_t dueAt, int64_t now, int interval) {
+    return dueAt >= now ? dueAt : dueAt + (now - dueAt + interval - 1) / interval * interval;
+}
+} // namespace
+
 // ---------------------------------------------------------------------------------------------
 class ManualTimer : public Timer {
 public:
@@ -38,13 +46,13 @@ public:
             restart();
     }
     bool isEnabled() const override { return enabled_; }
-    void rest() override { resting_ = armed(); }
+    void rest() override {
+        if (armed())
+            resting_ = true;
+    }
     void wake() override {
-        if (!std::exchange(resting_, false) || !clock_)
-            return;
-        const int64_t now = clock_->nowMs();
-        if (dueAt_ < now) // the ticks skipped meanwhile
-            dueAt_ += (now - dueAt_ + interval_ - 1) / interval_ * interval_;
+        if (std::exchange(resting_, false) && clock_)
+            dueAt_ = nextInRhythm(dueAt_, clock_->nowMs(), interval_);
     }
     bool resting() const override { return resting_; }
 
@@ -149,8 +157,7 @@ public:
         if (!std::exchange(resting_, false))
             return;
         const int64_t now = monotonicMs();
-        if (dueAtMs_ < now)
-            dueAtMs_ += (now - dueAtMs_ + interval_ - 1) / interval_ * interval_;
+        dueAtMs_ = nextInRhythm(dueAtMs_, now, interval_);
         realigning_ = true;
         timer_.start(int(dueAtMs_ - now));
     }

@@ -21,7 +21,7 @@ WorkingText::WorkingText(QLineEdit* shown)
 
 void WorkingText::set(const QString& text) {
     text_ = text;
-    showPending_ = shown_->text() != text;
+    showPending_ = true;
 }
 
 void WorkingText::show() {

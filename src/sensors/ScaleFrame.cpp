@@ -63,11 +63,11 @@ ScaleFrame::ScaleFrame(QWidget* parent)
 QString ScaleFrame::scaled(int column, uint8_t raw) const {
     if (column < 0 || column > 3)
         throw ReceiveFault("no such scale column");
-    const int index = 3 - column;
-    return columnText(made_[index], index, raw);
+    return columnText(3 - column, raw);
 }
 
-const QString& ScaleFrame::columnText(ColumnTexts& column, int index, uint8_t raw) const {
+const QString& ScaleFrame::columnText(int index, uint8_t raw) const {
+    ColumnTexts& column = made_[index];
     const QString lower = txt_min[index]->text(), upper = txt_max[index]->text();
     const QLocale locale;
     if (lower != column.lower || upper != column.upper || locale != column.locale)

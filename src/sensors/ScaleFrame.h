@@ -34,7 +34,7 @@ private:
         QLocale locale;
         std::array<QString, 256> texts;
     };
-    const QString& columnText(ColumnTexts& column, int index, uint8_t raw) const;
+    const QString& columnText(int index, uint8_t raw) const;
 
     std::array<QLineEdit*, 4> txt_min{};
     std::array<QLineEdit*, 4> txt_max{};
