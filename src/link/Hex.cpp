@@ -2,16 +2,30 @@
 
 #include "link/Mbap.h"
 
+#include <algorithm>
+
+namespace {
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+}
+
 QString LongToHexStr(int32_t value, int32_t bytes) {
-    QString text = QString::number(static_cast<uint32_t>(value), 16).toUpper();
-    if (bytes > 0 && text.size() < 2 * bytes)
-        text = text.rightJustified(2 * bytes, '0');
+    // Written digit by digit: every request's register address passes here, and
+    // number-then-upper-case-then-pad made three strings of it.
+    char digitsOfValue[8];
+    auto rest = static_cast<uint32_t>(value);
+    int n = 0;
+    do {
+        digitsOfValue[n++] = kHexDigits[rest & 0x0F];
+        rest >>= 4;
+    } while (rest != 0);
+    QString text(std::max(2 * bytes, n), u'0');
+    for (int i = 0; i < n; ++i)
+        text[text.size() - 1 - i] = QLatin1Char(digitsOfValue[i]);
     return text;
 }
 
 QString ByteToHex(uint8_t byte) {
-    static const char digits[] = "0123456789ABCDEF";
-    const QChar pair[2] = {QChar(digits[byte >> 4]), QChar(digits[byte & 0x0F])};
+    const QChar pair[2] = {QChar(kHexDigits[byte >> 4]), QChar(kHexDigits[byte & 0x0F])};
     return QString(pair, 2);
 }
 
@@ -87,7 +101,13 @@ std::optional<QByteArray> bytesFromHex(const QString& text) {
 }
 
 QString hexOf(const QByteArray& bytes) {
-    return QString::fromLatin1(bytes.toHex().toUpper());
+    QString text(2 * bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<uint8_t>(bytes[i]);
+        text[2 * i] = QLatin1Char(kHexDigits[byte >> 4]);
+        text[2 * i + 1] = QLatin1Char(kHexDigits[byte & 0x0F]);
+    }
+    return text;
 }
 
 std::optional<QString> addressHex(const QString& decimalText) {

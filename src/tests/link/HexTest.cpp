@@ -6,8 +6,11 @@ TEST(LongToHexStr, PadsButNeverShortens) {
     struct Case {
         int32_t value, bytes;
         const char* text;
-    } cases[] = {{10, 1, "0A"},       {0x1234, 1, "1234"}, {5, 2, "0005"}, {5, 0, "5"},
-                 {0xE2D5, 2, "E2D5"}, {-1, 1, "FFFFFFFF"}, {0, 1, "00"},   {255, 1, "FF"}};
+    } cases[] = {{10, 1, "0A"},       {0x1234, 1, "1234"},
+                 {5, 2, "0005"},      {5, 0, "5"},
+                 {0xE2D5, 2, "E2D5"}, {-1, 1, "FFFFFFFF"},
+                 {0, 1, "00"},        {255, 1, "FF"},
+                 {0, 0, "0"},         {0x12345, 10, "00000000000000012345"}};
     for (const auto& c : cases)
         EXPECT_EQ(LongToHexStr(c.value, c.bytes), c.text) << c.value << "," << c.bytes;
 }
@@ -17,6 +20,7 @@ TEST(ByteToHex, TwoUpperCaseDigits) {
     EXPECT_EQ(ByteToHex(171), "AB");
     EXPECT_EQ(ByteToHex(255), "FF");
     EXPECT_EQ(ByteToHex(9), "09");
+    EXPECT_EQ(hexOf(QByteArray("\x01\xAB\x00\xFF", 4)), "01AB00FF");
 }
 
 TEST(CalculateLRC, KnownRequests) {
