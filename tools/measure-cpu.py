@@ -4,7 +4,7 @@
 Runs the tool's main window (the end-to-end driver build/qrx_e2e_window, offscreen, real clock)
 against qrx-gateway-sim (transceiver, eight learned sensors) on a pseudo-terminal in RTU at
 115200 baud. After the first table pass the window closes the port, or stays connected and idle
-(the receive poll Timer4 still ticks every 50 ms), or reads continuously (about 8 requests a
+(the receive poll Timer4 rests while nothing arrives), or reads continuously (about 8 requests a
 second) alone, with the traffic window open and with the history window open (rows 0..3 in its
 chart). For each case it reads the program's running time from /proc/<pid>/schedstat in slices
 of 5 s over the measuring time and reports it as ticks a minute (1 tick = 10 ms) and as the share
@@ -14,7 +14,10 @@ a second the gateway answered, and the resident memory at the start and the end.
 
 Only the program's own running time counts, but what a wake-up costs varies with the machine's
 other work, and on a virtual machine from one slice to the next by a factor of two: to compare
-two builds, measure them at the same time (--against the other build tree).
+two builds, measure them at the same time (--against the other build tree). --floor 25 measures,
+at the same time, a process that only wakes up 25 times a second, as the reading window must
+(the request, the answer's arrival and the poll tick that takes it, for each of 8.3 requests):
+what the machine charges for the wake-ups alone, before any work.
 
 The simulator hands its answers on as a pseudo-terminal fed at the line's rate does, a write
 every millisecond; --adapter-latency 16 hands them on in the pieces a USB adapter's latency timer
@@ -22,7 +25,7 @@ makes (FTDI: 16 ms).
 
     tools/measure-cpu.py [--build build] [--against OTHER_BUILD] [--seconds 60]
                          [--cases closed,idle,read,traffic,history]
-                         [--adapter-latency MS] [--settle SECONDS]
+                         [--adapter-latency MS] [--settle SECONDS] [--floor WAKEUPS]
 """
 import argparse
 import os
@@ -100,7 +103,36 @@ def rss_mib(pid):
         return int(f.read().split()[1]) * PAGE / 2**20
 
 
-def measure(build, case, seconds, latency, settle):
+def slices_of(pid, seconds):
+    """The process's share of a core in each slice of the measuring time, sorted."""
+    slices = []
+    for _ in range(max(1, round(seconds / SLICE_SECONDS))):
+        used, began = cpu_seconds(pid), time.monotonic()
+        time.sleep(SLICE_SECONDS)
+        slices.append((cpu_seconds(pid) - used) / (time.monotonic() - began))
+    return sorted(slices)
+
+
+def measure_floor(seconds, wakeups, started):
+    """A process that does nothing but wake up `wakeups` times a second: what the machine
+    charges for the wake-ups alone, which the window's pacing needs whatever it does. Measured
+    from the moment the window's measuring starts."""
+    floor = subprocess.Popen([sys.executable, "-c", "import time\nwhile True: time.sleep(%f)"
+                              % (1 / wakeups)])
+    try:
+        started.wait(timeout=120)
+        ticks0, start = stat_ticks(floor.pid), time.monotonic()
+        slices = slices_of(floor.pid, seconds)
+        taken = time.monotonic() - start
+        return {"case": "floor", "ticks": [s * 60 * TICKS_A_SECOND for s in slices],
+                "median": statistics.median(slices) * 100,
+                "charged": (stat_ticks(floor.pid) - ticks0) * 60 / taken}
+    finally:
+        floor.kill()
+        floor.wait()
+
+
+def measure(build, case, seconds, latency, settle, started):
     folder = tempfile.mkdtemp(prefix="qrx-measure-")
     link = os.path.join(folder, "gateway")
     sim = subprocess.Popen([os.path.join(build, "qrx-gateway-sim"), "--link", link, "--mode",
@@ -118,16 +150,13 @@ def measure(build, case, seconds, latency, settle):
         wait_for(lines_of(window), "measuring", 90, [])
         time.sleep(settle)  # the window has settled: the first traffic batch, the chart built
         count_lines(sim_lines, "")
-        rss, start, slices = rss_mib(window.pid), time.monotonic(), []
+        started.set()
+        rss, start = rss_mib(window.pid), time.monotonic()
         ticks0 = stat_ticks(window.pid)
-        for _ in range(max(1, round(seconds / SLICE_SECONDS))):
-            used, began = cpu_seconds(window.pid), time.monotonic()
-            time.sleep(SLICE_SECONDS)
-            slices.append((cpu_seconds(window.pid) - used) / (time.monotonic() - began))
+        slices = slices_of(window.pid, seconds)
         taken = time.monotonic() - start
         charged = (stat_ticks(window.pid) - ticks0) * 60 / taken
         requests = count_lines(sim_lines, "read registers")  # the request lines, "<- ..."
-        slices.sort()
         return {"case": case, "ticks": [s * 60 * TICKS_A_SECOND for s in slices],
                 "median": statistics.median(slices) * 100, "charged": charged,
                 "requests": requests / taken,
@@ -156,6 +185,10 @@ def main():
     parser.add_argument("--settle", type=float, default=2,
                         help="seconds between the first pass and the measuring (the traffic "
                         "table's scroll bar handle shrinks with every batch for its first minute)")
+    parser.add_argument("--floor", type=float, metavar="WAKEUPS", default=0,
+                        help="also measure, at the same time, a process that only wakes up this "
+                        "often a second (25: the three wake-ups of each of 8.3 requests, the "
+                        "request, the answer's arrival and the poll tick that takes it)")
     args = parser.parse_args()
     builds = [args.build] + ([args.against] if args.against else [])
     for build in builds:
@@ -166,19 +199,26 @@ def main():
         "case", "ticks/min", "(least-most)", "% core", "charged", "requests/s", "RSS start",
         "RSS end", "build" if args.against else ""))
     for case in args.cases.split(","):
-        results = {}
+        results, started = {}, threading.Event()
         threads = [threading.Thread(target=lambda b=b: results.update({b: measure(
-            b, case, args.seconds, args.adapter_latency, args.settle)})) for b in builds]
+            b, case, args.seconds, args.adapter_latency, args.settle, started)}))
+            for b in builds]
+        if args.floor > 0:
+            threads.append(threading.Thread(target=lambda: results.update(
+                {"floor": measure_floor(args.seconds, args.floor, started)})))
         for t in threads:
             t.start()
         for t in threads:
             t.join()
-        for build in builds:
+        for build in builds + (["floor"] if args.floor > 0 else []):
             r, t = results[build], results[build]["ticks"]
-            print("%-8s %10.0f %14s %8.2f %8.0f %10.1f %7.1f MiB %6.1f MiB  %s" % (
+            line = "%-8s %10.0f %14s %8.2f %8.0f" % (
                 r["case"], statistics.median(t), "(%.0f-%.0f)" % (t[0], t[-1]), r["median"],
-                r["charged"], r["requests"], r["rss0"], r["rss1"],
-                build if args.against else ""), flush=True)
+                r["charged"])
+            if build != "floor":
+                line += " %10.1f %7.1f MiB %6.1f MiB  %s" % (
+                    r["requests"], r["rss0"], r["rss1"], build if args.against else "")
+            print(line, flush=True)
 
 
 if __name__ == "__main__":
