@@ -136,20 +136,21 @@ public:
     }
     void setInterval(int ms) override {
         interval_ = clampTimerInterval(ms);
-        apply(true);
+        restart();
     }
     int interval() const override { return interval_; }
     void setEnabled(bool on) override {
         if (on == enabled_)
             return;
         enabled_ = on;
-        apply(true);
+        restart();
     }
     bool isEnabled() const override { return enabled_; }
     void rest() override {
         if (!timer_.isActive())
             return;
         resting_ = true;
+        dueAtMs_ = monotonicMs() + std::max(0, timer_.remainingTime());
         timer_.stop();
     }
     // Ticks go on in their rhythm: the next one where it falls after now, then every interval.
@@ -165,24 +166,16 @@ public:
 
 private:
     // A QTimer with interval 0 would fire at every pass of the event loop; ours never ticks.
-    void apply(bool restart) {
+    void restart() {
         resting_ = realigning_ = false;
-        if (!enabled_ || interval_ == 0) {
+        if (!enabled_ || interval_ == 0)
             timer_.stop();
-            return;
-        }
-        if (restart || !timer_.isActive()) {
+        else
             timer_.start(interval_);
-            dueAtMs_ = monotonicMs() + interval_;
-        }
     }
     void ticked() {
         if (std::exchange(realigning_, false))
             timer_.start(interval_); // from this tick on, every interval again
-        // as a precise QTimer counts: from the due time, or from now when a whole interval late
-        dueAtMs_ += interval_;
-        if (const int64_t now = monotonicMs(); dueAtMs_ < now)
-            dueAtMs_ = now + interval_;
         fire();
     }
 
@@ -191,7 +184,7 @@ private:
     bool enabled_ = false;
     bool resting_ = false;
     bool realigning_ = false;
-    int64_t dueAtMs_ = 0; // when the next tick falls, on the monotonic clock
+    int64_t dueAtMs_ = 0; // while resting: when the next tick would have fallen, monotonic
 };
 
 } // namespace
